@@ -1,0 +1,227 @@
+"""Shared pieces of the end-to-end tests: finding the programs of the build
+under test, starting telvexd and the gateway, reading their output, and
+talking to them over TCP. Standard library only.
+
+The build under test is named by the environment (CTest sets it):
+VORLANE_BIN (folder of the programs), VORLANE_EXE_SUFFIX (".exe" for the
+Windows build) and VORLANE_EMULATOR (wine for the Windows build, else empty).
+"""
+
+import itertools
+import json
+import os
+import queue
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import unittest
+
+BIN = os.environ.get("VORLANE_BIN", os.path.join(os.path.dirname(__file__), "..", "..", "build", "bin"))
+SUFFIX = os.environ.get("VORLANE_EXE_SUFFIX", "")
+EMULATOR = [e for e in os.environ.get("VORLANE_EMULATOR", "").split(";") if e]
+WINDOWS = SUFFIX == ".exe"
+# Wine starts slowly; every wait of the tests is stretched by this factor.
+SLOW = 4.0 if WINDOWS else 1.0
+# Texts on the wire and in the log are 8-bit texts in Windows-1251.
+CODEPAGE = "cp1251"
+
+_names = itertools.count(1)
+
+
+def program(name):
+    """The command that runs program NAME of the build under test."""
+    return EMULATOR + [os.path.join(BIN, name + SUFFIX)]
+
+
+def free_port():
+    """A TCP port on the loopback interface that nobody listens on now."""
+    with socket.socket(socket.AF_INET, socket.SOCK_STREAM) as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def unique_pipe():
+    """A pipe name that no other test of this run uses."""
+    return "vt%d_%d" % (os.getpid(), next(_names))
+
+
+class Process:
+    """A started program whose standard output (and error) is read line by
+    line in the background, decoded from Windows-1251 with \\r dropped."""
+
+    def __init__(self, args, cwd=None, env=None, stdin=subprocess.DEVNULL, merge_stderr=True):
+        self.args = args
+        full_env = dict(os.environ)
+        if env:
+            full_env.update(env)
+        self.proc = subprocess.Popen(
+            args, cwd=cwd, env=full_env, stdin=stdin, stdout=subprocess.PIPE,
+            stderr=subprocess.STDOUT if merge_stderr else subprocess.PIPE,
+            start_new_session=True)
+        self._lines = []
+        self._cond = threading.Condition()
+        self._reader = threading.Thread(target=self._read, daemon=True)
+        self._reader.start()
+
+    def _read(self):
+        for raw in iter(self.proc.stdout.readline, b""):
+            line = raw.decode(CODEPAGE, errors="replace").rstrip("\r\n")
+            with self._cond:
+                self._lines.append(line)
+                self._cond.notify_all()
+        with self._cond:
+            self._closed = True
+            self._cond.notify_all()
+
+    _closed = False
+
+    @property
+    def pid(self):
+        return self.proc.pid
+
+    def lines(self):
+        with self._cond:
+            return list(self._lines)
+
+    def wait_line(self, predicate, timeout=10.0, start=0):
+        """Waits until a line from index START on satisfies PREDICATE (a
+        text to look for, or a function of the line); returns its index.
+        Fails the test on time-out or end of output."""
+        if isinstance(predicate, str):
+            text = predicate
+            predicate = lambda line: text in line
+        deadline = time.monotonic() + timeout * SLOW
+        with self._cond:
+            index = start
+            while True:
+                while index < len(self._lines):
+                    if predicate(self._lines[index]):
+                        return index
+                    index += 1
+                remaining = deadline - time.monotonic()
+                if self._closed or remaining <= 0:
+                    raise AssertionError("no matching line; output so far:\n" + "\n".join(self._lines))
+                self._cond.wait(remaining)
+
+    def wait_exit(self, timeout=10.0):
+        """Waits for the program to end; returns its exit status."""
+        code = self.proc.wait(timeout * SLOW)
+        self._reader.join(5 * SLOW)
+        return code
+
+    def interrupt(self):
+        """Sends the console interrupt (Ctrl+C)."""
+        self.proc.send_signal(signal.SIGINT)
+
+    def kill(self):
+        if self.proc.poll() is None:
+            try:
+                os.killpg(self.proc.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+            self.proc.wait()
+        self._reader.join(5)
+        self.proc.stdout.close()
+
+
+class Telvexd(Process):
+    """The telemetry server simulator on a pipe of its own, with its admin
+    interface on a loopback port."""
+
+    def __init__(self, pipe=None, dataset=None, admin_port=None, cwd=None):
+        self.pipe = pipe or unique_pipe()
+        self.admin_port = admin_port or free_port()
+        args = program("telvexd") + ["--pipe", self.pipe, "--admin", str(self.admin_port)]
+        if dataset:
+            args += ["--dataset", dataset]
+        super().__init__(args, cwd=cwd)
+        self.wait_line("telvexd ready", timeout=15)
+
+    def admin(self, request, timeout=10.0):
+        """Sends one admin request (a dict) and returns the answer (a dict)."""
+        with socket.create_connection(("127.0.0.1", self.admin_port), timeout=timeout * SLOW) as s:
+            s.sendall(json.dumps(request).encode("utf-8") + b"\n")
+            data = b""
+            while not data.endswith(b"\n"):
+                chunk = s.recv(65536)
+                if not chunk:
+                    break
+                data += chunk
+        return json.loads(data.decode("utf-8"))
+
+
+class Gateway(Process):
+    """The console build of the gateway, in a working folder of its own
+    (log files and the white list live there)."""
+
+    def __init__(self, args=(), cwd=None, port=None, server_pipe=None, build="vorlane-console", env=None,
+                 stdin=subprocess.DEVNULL):
+        self.workdir = cwd or tempfile.mkdtemp(prefix="vorlane-e2e-")
+        self.port = port or free_port()
+        full = ["/port=%d" % self.port]
+        if server_pipe:
+            full.append("/pipe=%s" % server_pipe)
+        full += list(args)
+        super().__init__(program(build) + full, cwd=self.workdir, env=env, stdin=stdin)
+
+    def wait_ready(self, timeout=20.0):
+        return self.wait_line("Vorlane ready, port %d." % self.port, timeout=timeout)
+
+    def query(self, payload, timeout=10.0):
+        return query(self.port, payload, timeout)
+
+
+def query(port, payload, timeout=10.0):
+    """Sends PAYLOAD (bytes, or a text sent in Windows-1251) on one
+    connection and returns every byte received until the gateway closes."""
+    if isinstance(payload, str):
+        payload = payload.encode(CODEPAGE)
+    with socket.create_connection(("127.0.0.1", port), timeout=timeout * SLOW) as s:
+        s.sendall(payload)
+        data = b""
+        while True:
+            chunk = s.recv(65536)
+            if not chunk:
+                return data
+            data += chunk
+
+
+def query_json(port, payload, timeout=10.0):
+    """Like query, and decodes the answer as JSON."""
+    return json.loads(query(port, payload, timeout).decode(CODEPAGE))
+
+
+class GatewayTestCase(unittest.TestCase):
+    """Base class: processes started through start_* are ended after each
+    test, and the working folders removed."""
+
+    def setUp(self):
+        self._procs = []
+        self._dirs = []
+
+    def tearDown(self):
+        for p in reversed(self._procs):
+            p.kill()
+        for d in self._dirs:
+            shutil.rmtree(d, ignore_errors=True)
+
+    def start_telvexd(self, **kw):
+        t = Telvexd(**kw)
+        self._procs.append(t)
+        return t
+
+    def start_gateway(self, *args, server=None, **kw):
+        g = Gateway(args, server_pipe=server.pipe if server else kw.pop("server_pipe", None), **kw)
+        self._procs.append(g)
+        if "cwd" not in kw:
+            self._dirs.append(g.workdir)
+        return g
+
+
+if __name__ == "__main__":
+    sys.exit("harness.py is a module of the end-to-end tests")
