@@ -1,0 +1,34 @@
+// UServer: the one connection to the telemetry server, shared by the main
+// thread and every client session.
+//
+// ConnectServer, IsServerConnected and DisconnectServer may run on any thread
+// without ServerLock (the main thread connects and disconnects; sessions test
+// the connection before each query). Every other library call that uses
+// ServerHandle is made while holding ServerLock. State changes are reported
+// to the host's trace service: 1 connected, 2 not connected or stopping.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "telvex.h"
+
+// > 0 while connected; -1 (or 0 before the first attempt) means none.
+extern std::atomic<int32_t> ServerHandle;
+// The host's 8-byte record for this server, filled by strac_AllocServer.
+extern uint8_t ServerSlot[8];
+// Serialises the telemetry library calls made with ServerHandle.
+extern std::mutex ServerLock;
+// Decided once at start-up by CheckEventsAvailable.
+extern std::atomic<bool> EventsAvailable;
+
+bool ConnectServer();
+bool IsServerConnected();
+void DisconnectServer();
+// REQUIRES: IsServerConnected() or ConnectServer() returned true.
+std::string ServerTimeText();
+void CheckEventsAvailable();
+TElix CurrentEventIndex();
+std::string ServerTimeToText(int32_t Seconds);
