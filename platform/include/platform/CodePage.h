@@ -1,0 +1,24 @@
+// CodePage: conversions between the host's 8-bit code pages and UTF-16.
+//
+// The ANSI code page is the one of every text on the wire and in files; the
+// OEM code page is the one of the telemetry server's event source texts.
+// Win32 uses the host's code pages (CP_ACP, CP_OEMCP). POSIX uses fixed
+// tables, Windows-1251 as ANSI and 866 as OEM, so that the wire carries what
+// the existing clients read on a Russian Windows host.
+//
+// Pure functions, safe on any thread. Every byte converts (an 8-bit code
+// page has no invalid input); a character that the target code page cannot
+// hold becomes "?" on both platforms, never a look-alike (no best-fit
+// mapping), so that no character can turn into a quote or a backslash of
+// the text it lands in.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// ANSI bytes to UTF-16, one code unit per byte.
+std::u16string AnsiToUtf16(std::string_view Text);
+// UTF-16 to ANSI bytes; a surrogate pair counts as one character.
+std::string Utf16ToAnsi(std::u16string_view Text);
+// OEM bytes to ANSI bytes, one byte per byte.
+std::string OemToAnsi(std::string_view Text);

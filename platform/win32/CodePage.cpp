@@ -1,0 +1,45 @@
+// Code pages on Win32: the host's ANSI and OEM code pages through
+// MultiByteToWideChar and WideCharToMultiByte.
+#include "platform/CodePage.h"
+
+#include <windows.h>
+
+#include <climits>
+
+namespace {
+
+// Texts longer than an int can count are cut to what it can: no text of
+// the gateway comes near that.
+int Count(std::size_t Size) { return Size > INT_MAX ? INT_MAX : static_cast<int>(Size); }
+
+std::u16string ToUtf16(UINT CodePage, std::string_view Text) {
+  if (Text.empty()) return {};
+  int Size = Count(Text.size());
+  // One code unit per byte in every single-byte code page.
+  std::u16string Result(static_cast<std::size_t>(Size), u'\0');
+  int Written = MultiByteToWideChar(CodePage, 0, Text.data(), Size, reinterpret_cast<wchar_t*>(Result.data()), Size);
+  Result.resize(Written > 0 ? static_cast<std::size_t>(Written) : 0);
+  return Result;
+}
+
+std::string FromUtf16(UINT CodePage, std::u16string_view Text) {
+  if (Text.empty()) return {};
+  const auto* Wide = reinterpret_cast<const wchar_t*>(Text.data());
+  int Size = Count(Text.size());
+  // No best fit: a character outside the code page becomes the default
+  // character, never a look-alike such as a plain quote.
+  int Needed = WideCharToMultiByte(CodePage, WC_NO_BEST_FIT_CHARS, Wide, Size, nullptr, 0, nullptr, nullptr);
+  if (Needed <= 0) return {};
+  std::string Result(static_cast<std::size_t>(Needed), '\0');
+  int Written = WideCharToMultiByte(CodePage, WC_NO_BEST_FIT_CHARS, Wide, Size, Result.data(), Needed, nullptr, nullptr);
+  Result.resize(Written > 0 ? static_cast<std::size_t>(Written) : 0);
+  return Result;
+}
+
+}  // namespace
+
+std::u16string AnsiToUtf16(std::string_view Text) { return ToUtf16(CP_ACP, Text); }
+
+std::string Utf16ToAnsi(std::u16string_view Text) { return FromUtf16(CP_ACP, Text); }
+
+std::string OemToAnsi(std::string_view Text) { return FromUtf16(CP_ACP, ToUtf16(CP_OEMCP, Text)); }
