@@ -59,6 +59,14 @@ TSocketHandle SocketAccept(TSocketHandle ListenSocket) {
   return Socket < 0 ? InvalidSocket : Socket;
 }
 
+bool SocketConnect(TSocketHandle Socket, const std::string& Address, uint16_t Port) {
+  sockaddr_in Peer{};
+  Peer.sin_family = AF_INET;
+  Peer.sin_port = htons(Port);
+  if (inet_pton(AF_INET, Address.c_str(), &Peer.sin_addr) != 1) return false;
+  return connect(Fd(Socket), reinterpret_cast<const sockaddr*>(&Peer), sizeof Peer) == 0;
+}
+
 bool SocketPeerAddress(TSocketHandle Socket, std::string& Text) {
   sockaddr_in Address{};
   socklen_t Length = sizeof Address;

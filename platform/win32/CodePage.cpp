@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+// winuser.h keeps an old macro of this name for OemToCharA.
+#undef OemToAnsi
+
 #include <climits>
 
 namespace {

@@ -40,6 +40,15 @@ TSocketHandle SocketAccept(TSocketHandle ListenSocket) {
   return Socket == INVALID_SOCKET ? InvalidSocket : static_cast<TSocketHandle>(Socket);
 }
 
+bool SocketConnect(TSocketHandle Socket, const std::string& Address, uint16_t Port) {
+  sockaddr_in Peer{};
+  Peer.sin_family = AF_INET;
+  Peer.sin_port = htons(Port);
+  Peer.sin_addr.s_addr = inet_addr(Address.c_str());
+  if (Peer.sin_addr.s_addr == INADDR_NONE) return false;
+  return connect(Handle(Socket), reinterpret_cast<const sockaddr*>(&Peer), sizeof Peer) == 0;
+}
+
 bool SocketPeerAddress(TSocketHandle Socket, std::string& Text) {
   sockaddr_in Address{};
   int Length = sizeof Address;

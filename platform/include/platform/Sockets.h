@@ -35,6 +35,10 @@ bool SocketListen(TSocketHandle Socket, int Backlog);
 // InvalidSocket when the accept failed or the listening socket was closed.
 TSocketHandle SocketAccept(TSocketHandle ListenSocket);
 
+// Connects a socket to Port at an IPv4 address written dotted-decimal (the
+// tools and tests are the clients; the gateway only accepts).
+bool SocketConnect(TSocketHandle Socket, const std::string& Address, uint16_t Port);
+
 // The peer's IPv4 address as dotted-decimal text (four decimal numbers
 // without leading zeros); false, with Text unchanged, when it is not known.
 bool SocketPeerAddress(TSocketHandle Socket, std::string& Text);
@@ -78,6 +82,11 @@ class TSocketGuard {
   }
   // Closes now; later calls and the destructor do nothing.
   void Close() { SocketClose(Release()); }
+  // Closes the socket held so far and takes Socket instead.
+  void Reset(TSocketHandle Socket) {
+    SocketClose(Socket_);
+    Socket_ = Socket;
+  }
 
  private:
   TSocketHandle Socket_;

@@ -1,0 +1,74 @@
+// Code page conversions: Windows-1251 as ANSI, 866 as OEM (the Russian
+// Windows host that the Windows build runs on under wine, and the fixed
+// tables of POSIX).
+#include "platform/CodePage.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::string AllBytes() {
+  std::string Text;
+  for (int Byte = 1; Byte < 256; ++Byte) Text.push_back(static_cast<char>(Byte));
+  return Text;
+}
+
+}  // namespace
+
+TEST(AnsiToUtf16, KeepsAsciiAndControlCharacters) {
+  EXPECT_EQ(AnsiToUtf16("{\"query\":\"test\"}\r\n\t"), u"{\"query\":\"test\"}\r\n\t");
+  EXPECT_EQ(AnsiToUtf16(std::string("a\0b", 3)), std::u16string(u"a\0b", 3));
+}
+
+TEST(AnsiToUtf16, ReadsCyrillicOfWindows1251) {
+  EXPECT_EQ(AnsiToUtf16("\xCF\xF0\xE8\xE2\xE5\xF2"), u"Привет");
+  EXPECT_EQ(AnsiToUtf16("\xA8\xB8\xB9"), u"Ёё№");
+  EXPECT_EQ(AnsiToUtf16("\x88\x96\x97"), u"€–—");
+}
+
+TEST(AnsiToUtf16, GivesOneCodeUnitPerByte) {
+  EXPECT_EQ(AnsiToUtf16(AllBytes()).size(), 255u);
+  EXPECT_TRUE(AnsiToUtf16("").empty());
+}
+
+TEST(Utf16ToAnsi, WritesCyrillicOfWindows1251) {
+  EXPECT_EQ(Utf16ToAnsi(u"Привет, мир"), "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0");
+  EXPECT_EQ(Utf16ToAnsi(u"ЁёЇїЎў"), "\xA8\xB8\xAF\xBF\xA1\xA2");
+}
+
+TEST(Utf16ToAnsi, RoundTripsEveryByte) {
+  std::string Bytes = AllBytes();
+  EXPECT_EQ(Utf16ToAnsi(AnsiToUtf16(Bytes)), Bytes);
+}
+
+TEST(Utf16ToAnsi, ReplacesWhatWindows1251CannotHold) {
+  // Latin letters with accents, Greek and CJK.
+  EXPECT_EQ(Utf16ToAnsi(u"é"), "?");
+  EXPECT_EQ(Utf16ToAnsi(u"αβ"), "??");
+  EXPECT_EQ(Utf16ToAnsi(u"x中y"), "x?y");
+}
+
+TEST(Utf16ToAnsi, NeverTurnsALookAlikeIntoSyntax) {
+  // Full-width quote, apostrophe, backslash and solidus would close or
+  // escape the JSON string that holds them if they were best-fitted.
+  std::string Text = Utf16ToAnsi(u"\uFF02\uFF07\uFF3C\uFF0F\u201F\u02BA");
+  EXPECT_EQ(Text.find_first_of("\"'\\/"), std::string::npos) << Text;
+}
+
+TEST(OemToAnsi, TurnsCyrillicOf866IntoWindows1251) {
+  EXPECT_EQ(OemToAnsi("\x8F\xE0\xA8\xA2\xA5\xE2"), "\xCF\xF0\xE8\xE2\xE5\xF2");  // Привет
+  EXPECT_EQ(OemToAnsi("\xF0\xF1\xFC"), "\xA8\xB8\xB9");                          // Ёё№
+}
+
+TEST(OemToAnsi, KeepsAsciiAndLengthOfEveryText) {
+  EXPECT_EQ(OemToAnsi("TS 1.2.3 ON"), "TS 1.2.3 ON");
+  EXPECT_EQ(OemToAnsi(AllBytes()).size(), 255u);
+}
+
+TEST(OemToAnsi, ReplacesBoxDrawingThatWindows1251CannotHold) {
+  std::string Text = OemToAnsi("\xC4\xB3\xDB");
+  EXPECT_EQ(Text.find_first_of("\"'\\/"), std::string::npos);
+  EXPECT_EQ(Text.size(), 3u);
+}
