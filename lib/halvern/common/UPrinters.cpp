@@ -1,0 +1,74 @@
+// UPrinters: the host printers. A call formats its text, puts the priority
+// prefix before every line and writes the whole in one piece to standard
+// error, under a lock so that lines of different threads never mix.
+#include <cstdarg>
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+#include "halvern.h"
+
+namespace {
+
+std::mutex PrintLock;
+
+std::string PrefixLines(const char* Prefix, const std::string& Text) {
+  std::string result;
+  std::string::size_type start = 0;
+  while (start < Text.size()) {
+    std::string::size_type end = Text.find('\n', start);
+    if (end == std::string::npos) end = Text.size();
+    result += Prefix;
+    result.append(Text, start, end - start);
+    result += '\n';
+    start = end + 1;
+  }
+  return result;
+}
+
+std::string Format(const char* Format, va_list Args) {
+  va_list measure;
+  va_copy(measure, Args);
+  const int length = std::vsnprintf(nullptr, 0, Format, measure);
+  va_end(measure);
+  if (length < 0) return {};
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  std::vsnprintf(text.data(), text.size(), Format, Args);
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+
+int Print(const char* Prefix, const char* FormatText, va_list Args) {
+  if (FormatText == nullptr) return -1;
+  const std::string out = PrefixLines(Prefix, Format(FormatText, Args));
+  std::lock_guard<std::mutex> lock(PrintLock);
+  const size_t written = std::fwrite(out.data(), 1, out.size(), stderr);
+  std::fflush(stderr);
+  return written == out.size() ? static_cast<int>(written) : -1;
+}
+
+}  // namespace
+
+extern "C" HLVAPI int e_printf(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  const int result = Print("<3>", format, args);
+  va_end(args);
+  return result;
+}
+
+extern "C" HLVAPI int m_printf(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  const int result = Print("<5>", format, args);
+  va_end(args);
+  return result;
+}
+
+extern "C" HLVAPI int d_printf(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  const int result = Print("<7>", format, args);
+  va_end(args);
+  return result;
+}

@@ -1,0 +1,41 @@
+// Console: what the program needs from its console: a handler for console
+// control events, the window title, and the console build's Enter-key wait.
+//
+// Control events. Win32: every event of SetConsoleCtrlHandler (Ctrl+C,
+// Ctrl+Break, closing the window, log-off, shut-down). POSIX: SIGINT,
+// SIGQUIT and SIGHUP, taken by a thread of this unit that waits for them
+// with sigwait; no code of the program runs inside a signal handler. The
+// callback runs on that thread (Win32: on the thread the console creates
+// for the event), never on the main thread; every event is reported as
+// handled, so the console never ends the process itself.
+#pragma once
+
+#include <string>
+
+typedef void (*TConsoleCallback)();
+
+// Installs Callback for every console control event; a later call replaces
+// the callback. REQUIRES (POSIX): called by the main thread before it starts
+// any other thread, since the three signals must stay blocked in every
+// thread for the waiting thread to receive them. Threads started later
+// inherit the blocked set. Throws std::system_error when the handler cannot
+// be installed.
+void InstallConsoleHandler(TConsoleCallback Callback);
+
+// Sets the console window title. POSIX: writes the xterm title sequence
+// (control characters of Title left out) when standard output is a
+// terminal, otherwise does nothing.
+void SetConsoleWindowTitle(const std::string& Title);
+
+// One step of the Enter-key wait; never blocks. Takes at most one pending
+// console input event and returns its virtual-key code when it is a key
+// press (13 for Enter), otherwise 0 (also when there is no console input).
+// POSIX: takes one pending byte from a terminal on standard input and
+// returns 13 for an end of line, else the byte; 0 when none is pending.
+int ReadConsoleKey();
+
+// The console build's wait after a failed start: repeats ReadConsoleKey
+// until it returns 13, sleeping on the input between steps instead of
+// spinning. Returns at once when standard input is not a console (Win32)
+// or not a terminal (POSIX), or is closed; returns when the input ends.
+void WaitForEnterKey();
