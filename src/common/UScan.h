@@ -15,4 +15,11 @@ using TScanPlace = std::variant<int32_t*, std::string*>;
 // -2 when the format holds a conversion without a place. Places of
 // conversions after the scan stopped keep their contents. The text ends at
 // its length or at its first NUL.
+//
+// %d skips whitespace, takes an optional sign and decimal digits, wrapping
+// around on 32-bit overflow; %s skips whitespace and takes the run up to
+// the next whitespace, vertical tab or form feed, however long. A place of
+// the wrong kind (or a null one) counts as missing. "%%" matches a "%" in
+// the text; any other conversion letter, or a "%" ending the format, stops
+// the scan.
 int ScanText(std::string_view Text, std::string_view Format, std::initializer_list<TScanPlace> Places);
