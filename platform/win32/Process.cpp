@@ -1,0 +1,5 @@
+#include "platform/Process.h"
+
+#include <windows.h>
+
+uint32_t CurrentProcessId() { return static_cast<uint32_t>(GetCurrentProcessId()); }

@@ -1,0 +1,13 @@
+// The gateway's entry; each build links this with its own variant object.
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/UStartup.h"
+
+int main(int Argc, char** Argv) {
+  int Status = RunGateway(Argc, Argv);
+  // Client sessions still running end with the process: nothing that they
+  // may use (settings, locks, the log) is destroyed under them.
+  std::fflush(nullptr);
+  std::_Exit(Status);
+}

@@ -1,0 +1,122 @@
+// UServe: see UServe.h.
+#include "app/UServe.h"
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "app/UVariant.h"
+#include "common/UCommon.h"
+#include "common/ULog.h"
+#include "platform/Sockets.h"
+#include "telemetry/UServer.h"
+
+namespace {
+
+const char* const Rule = "====================";
+// Cycles of about a second between two periodic checks.
+const int CheckEvery = 120;
+const uint32_t CycleMs = 1000;
+const int ListenBacklog = 5;
+// Time that running sessions get to finish at shutdown.
+const auto GracePeriod = std::chrono::milliseconds(5000);
+
+// The listening socket on Config.Port, or InvalidSocket after logging why.
+TSocketHandle OpenListenSocket() {
+  TSocketGuard Socket(SocketCreate());
+  WriteLog("Creating socket on port " + std::to_string(Config.Port) + "...", 0);
+  if (Socket.Get() == InvalidSocket) {
+    WriteLog("ERROR: failed to create socket", 3);
+    return InvalidSocket;
+  }
+  WriteLog("Binding socket to port...", 0);
+  if (!SocketBind(Socket.Get(), Config.Port)) {
+    WriteLog("ERROR: failed to bind socket", 3);
+    return InvalidSocket;
+  }
+  WriteLog("Attempting to listen to port...", 0);
+  if (!SocketListen(Socket.Get(), ListenBacklog)) {
+    WriteLog("ERROR: failed listening to port", 3);
+    return InvalidSocket;
+  }
+  return Socket.Release();
+}
+
+void Reconnect() {
+  WriteLog("Application working, but no connection to server. Trying to reconnect...", 0);
+  if (ConnectServer())
+    WriteLog("Reconnected successfully. Server time - " + ServerTimeText(), 0);
+  else
+    WriteLog("Reconnection failed. Will try again later.", 0);
+}
+
+void PeriodicCheck() {
+  if (Config.Log == 1 && LogBroken) {
+    LogBroken = false;
+    WriteLog("Logs crashed a while ago, trying to write again.", 0);
+  }
+  if (IsServerConnected())
+    WriteLog("Application working. Server time - " + ServerTimeText(), 1);
+  else
+    Reconnect();
+}
+
+// Cycles of about a second until a console control event or the stop
+// event; the first periodic check runs at once.
+void Supervise(THostEventHandle StopEvent) {
+  for (int Counter = CheckEvery - 1;;) {
+    if (++Counter == CheckEvery) {
+      Counter = 0;
+      PeriodicCheck();
+    }
+    if (ShutdownRequested) return;
+    switch (WaitHostEvent(StopEvent, CycleMs)) {
+      case THostWaitResult::Signalled: return;
+      case THostWaitResult::TimedOut: break;
+      // A wait that fails at once must not turn the loop into a spin.
+      case THostWaitResult::Failed: std::this_thread::sleep_for(std::chrono::milliseconds(CycleMs)); break;
+    }
+  }
+}
+
+// The shutdown sequence. The listening socket is closed after the grace
+// period, which wakes the listener's pending accept.
+void ShutDown(TSocketGuard& ListenSocket) {
+  WriteLog("Shutting down application ...", 2);
+  // [listener] ask the listener to stop here (step 16 creates it).
+  WriteLog("Closing in 5 seconds", 2);
+  std::this_thread::sleep_for(GracePeriod);
+  ListenSocket.Close();
+  // [listener] destroy the listener here: that joins its thread.
+  DisconnectServer();
+  CleanupSockets();
+}
+
+void WriteReady() {
+  WriteLog("", 0);
+  WriteLog(Rule, 0);
+  WriteLog("Vorlane ready, port " + std::to_string(Config.Port) + ".", 2);
+  WriteLog("", 0);
+}
+
+}  // namespace
+
+int Serve(THostEventHandle StopEvent) {
+  TSocketGuard ListenSocket(OpenListenSocket());
+  if (ListenSocket.Get() == InvalidSocket) {
+    PressEnterToClose();
+    ShutDown(ListenSocket);
+    return 1;
+  }
+  WriteLog("Socket creation successful.", 0);
+  WriteLog("", 0);
+  WriteLog(Rule, 0);
+  // [listener] step 16: create the listener for ListenSocket and load its white list here.
+  WriteReady();
+  ClientCount = 0;
+  ShutdownRequested = false;
+  // [listener] let the listener's thread run here.
+  Supervise(StopEvent);
+  ShutDown(ListenSocket);
+  return 0;
+}

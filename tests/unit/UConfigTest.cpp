@@ -1,0 +1,200 @@
+// Settings from the command line: defaults, each switch's range, letter
+// case, repeated switches, and which entries are kept.
+#include "app/UConfig.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Reads Arguments (the program path is added in front) into fresh settings.
+struct TParsed {
+  TConfig Settings;
+  TArgs Args;
+};
+
+void Parse(const std::vector<std::string>& Arguments, TParsed& Into) {
+  std::vector<const char*> Argv{"vorlane.exe"};
+  for (const std::string& Argument : Arguments) Argv.push_back(Argument.c_str());
+  ReadCommandLine(static_cast<int>(Argv.size()), Argv.data(), Into.Settings, Into.Args);
+}
+
+uint16_t PortFrom(const std::string& Entry) {
+  TParsed Parsed;
+  Parse({Entry}, Parsed);
+  return Parsed.Settings.Port;
+}
+
+TEST(Defaults, NoArgumentsGiveTheDefaults) {
+  TParsed Parsed;
+  Parse({}, Parsed);
+  const TConfig& Settings = Parsed.Settings;
+  EXPECT_EQ(Settings.Server, ".");
+  EXPECT_EQ(Settings.Pipe, "TMS");
+  EXPECT_EQ(Settings.Port, 979);
+  EXPECT_EQ(Settings.Timeout, 5);
+  EXPECT_EQ(Settings.Length, 8192);
+  EXPECT_EQ(Settings.Threads, 5);
+  EXPECT_EQ(Settings.Log, 0);
+  EXPECT_EQ(Settings.CommandKey, "");
+}
+
+TEST(Switches, EachSwitchSetsItsOwnField) {
+  TParsed Parsed;
+  Parse({"/server=alpha", "/pipe=P1", "/port=1000", "/timeout=10", "/length=100", "/threads=7", "/log=1",
+         "/commandkey=secret"},
+        Parsed);
+  const TConfig& Settings = Parsed.Settings;
+  EXPECT_EQ(Settings.Server, "alpha");
+  EXPECT_EQ(Settings.Pipe, "P1");
+  EXPECT_EQ(Settings.Port, 1000);
+  EXPECT_EQ(Settings.Timeout, 10);
+  EXPECT_EQ(Settings.Length, 100);
+  EXPECT_EQ(Settings.Threads, 7);
+  EXPECT_EQ(Settings.Log, 1);
+  EXPECT_EQ(Settings.CommandKey, "secret");
+}
+
+TEST(Switches, OrderOfDifferentSwitchesDoesNotMatter) {
+  TParsed Before, After;
+  Parse({"/timeout=10", "/port=1000"}, Before);
+  Parse({"/port=1000", "/timeout=10"}, After);
+  for (const TParsed* Parsed : {&Before, &After}) {
+    EXPECT_EQ(Parsed->Settings.Timeout, 10);
+    EXPECT_EQ(Parsed->Settings.Port, 1000);
+  }
+}
+
+TEST(Switches, NumericSwitchLeavesOtherFieldsAlone) {
+  TParsed Parsed;
+  Parse({"/threads=9"}, Parsed);
+  EXPECT_EQ(Parsed.Settings.Threads, 9);
+  EXPECT_EQ(Parsed.Settings.Port, 979);
+  EXPECT_EQ(Parsed.Settings.Timeout, 5);
+  EXPECT_EQ(Parsed.Settings.Length, 8192);
+  EXPECT_EQ(Parsed.Settings.Log, 0);
+}
+
+TEST(Switches, LastOccurrenceWins) {
+  TParsed Parsed;
+  Parse({"/port=1000", "/server=a", "/port=2000", "/server=b"}, Parsed);
+  EXPECT_EQ(Parsed.Settings.Port, 2000);
+  EXPECT_EQ(Parsed.Settings.Server, "b");
+}
+
+TEST(Switches, RangeIsCheckedAfterTheLastOccurrence) {
+  TParsed Parsed;
+  Parse({"/port=1000", "/port=0"}, Parsed);
+  EXPECT_EQ(Parsed.Settings.Port, 979);
+}
+
+TEST(Switches, LetterCaseOfTheSwitchMatters) {
+  TParsed Parsed;
+  Parse({"/Port=1000", "/SERVER=x", "/Log=1"}, Parsed);
+  EXPECT_EQ(Parsed.Settings.Port, 979);
+  EXPECT_EQ(Parsed.Settings.Server, ".");
+  EXPECT_EQ(Parsed.Settings.Log, 0);
+}
+
+TEST(Switches, UnknownEntriesAreIgnored) {
+  TParsed Parsed;
+  Parse({"port=1000", "-port=1000", "/porting=5", "garbage", ""}, Parsed);
+  EXPECT_EQ(Parsed.Settings.Port, 979);
+}
+
+TEST(Switches, ProgramPathIsTriedAsASwitchToo) {
+  TParsed Parsed;
+  const char* Argv[] = {"/port=1234"};
+  ReadCommandLine(1, Argv, Parsed.Settings, Parsed.Args);
+  EXPECT_EQ(Parsed.Settings.Port, 1234);
+}
+
+TEST(NumericValues, AreTakenModulo65536) {
+  EXPECT_EQ(PortFrom("/port=70000"), 4464);
+  EXPECT_EQ(PortFrom("/port=-1"), 65535);
+  EXPECT_EQ(PortFrom("/port=65535"), 65535);
+  // 65536 wraps to 0, which is out of range.
+  EXPECT_EQ(PortFrom("/port=65536"), 979);
+  TParsed Parsed;
+  Parse({"/log=65537", "/threads=65568"}, Parsed);
+  EXPECT_EQ(Parsed.Settings.Log, 1);
+  EXPECT_EQ(Parsed.Settings.Threads, 32);
+}
+
+TEST(NumericValues, DigitsAreReadUpToTheFirstOtherCharacter) {
+  EXPECT_EQ(PortFrom("/port=80abc"), 80);
+  EXPECT_EQ(PortFrom("/port=+81"), 81);
+  EXPECT_EQ(PortFrom("/port=abc"), 979);
+  EXPECT_EQ(PortFrom("/port="), 979);
+  EXPECT_EQ(PortFrom("/port=-"), 979);
+}
+
+struct TRangeCase {
+  std::string Entry;
+  uint16_t TConfig::*Field;
+  uint16_t Expected;
+};
+
+class Ranges : public testing::TestWithParam<TRangeCase> {};
+
+TEST_P(Ranges, OutOfRangeValuesGiveTheDefault) {
+  TParsed Parsed;
+  Parse({GetParam().Entry}, Parsed);
+  EXPECT_EQ(Parsed.Settings.*GetParam().Field, GetParam().Expected) << GetParam().Entry;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryBound, Ranges,
+    testing::Values(TRangeCase{"/port=0", &TConfig::Port, 979}, TRangeCase{"/port=1", &TConfig::Port, 1},
+                    TRangeCase{"/timeout=0", &TConfig::Timeout, 5}, TRangeCase{"/timeout=1", &TConfig::Timeout, 1},
+                    TRangeCase{"/timeout=60", &TConfig::Timeout, 60}, TRangeCase{"/timeout=61", &TConfig::Timeout, 5},
+                    TRangeCase{"/length=0", &TConfig::Length, 8192}, TRangeCase{"/length=1", &TConfig::Length, 1},
+                    TRangeCase{"/length=8192", &TConfig::Length, 8192},
+                    TRangeCase{"/length=9000", &TConfig::Length, 8192}, TRangeCase{"/threads=0", &TConfig::Threads, 5},
+                    TRangeCase{"/threads=1", &TConfig::Threads, 1}, TRangeCase{"/threads=32", &TConfig::Threads, 32},
+                    TRangeCase{"/threads=33", &TConfig::Threads, 5}, TRangeCase{"/log=0", &TConfig::Log, 0},
+                    TRangeCase{"/log=1", &TConfig::Log, 1}, TRangeCase{"/log=2", &TConfig::Log, 0},
+                    TRangeCase{"/log=-1", &TConfig::Log, 0}));
+
+TEST(TextValues, TakeTheValueUpToTheFirstWhitespace) {
+  TParsed Parsed;
+  Parse({"/server=alpha beta", "/commandkey=k\tx"}, Parsed);
+  EXPECT_EQ(Parsed.Settings.Server, "alpha");
+  EXPECT_EQ(Parsed.Settings.CommandKey, "k");
+}
+
+TEST(TextValues, EmptyValueChangesNothing) {
+  TParsed Parsed;
+  Parse({"/pipe=", "/server="}, Parsed);
+  EXPECT_EQ(Parsed.Settings.Pipe, "TMS");
+  EXPECT_EQ(Parsed.Settings.Server, ".");
+}
+
+TEST(KeptEntries, AllEntriesUpToTenAreKeptAsTextsAndPointers) {
+  TParsed Parsed;
+  Parse({"/port=1000", "x y"}, Parsed);
+  EXPECT_EQ(Parsed.Args.ArgCount, 3);
+  EXPECT_EQ(Parsed.Args.ArgTexts[0], "vorlane.exe");
+  EXPECT_STREQ(Parsed.Args.ArgPointers[1], "/port=1000");
+  EXPECT_STREQ(Parsed.Args.ArgPointers[2], "x y");
+  EXPECT_EQ(Parsed.Args.ArgPointers[3], nullptr);
+}
+
+TEST(KeptEntries, OnlyTheFirstNineArgumentsAreReadOrKept) {
+  std::vector<std::string> Arguments;
+  for (int Index = 1; Index <= 9; ++Index) Arguments.push_back("/threads=" + std::to_string(Index));
+  Arguments.push_back("/port=1010");
+  Arguments.push_back("/threads=30");
+  Arguments.push_back("/log=1");
+  TParsed Parsed;
+  Parse(Arguments, Parsed);
+  EXPECT_EQ(Parsed.Args.ArgCount, 10);
+  EXPECT_STREQ(Parsed.Args.ArgPointers[9], "/threads=9");
+  EXPECT_EQ(Parsed.Settings.Threads, 9);
+  EXPECT_EQ(Parsed.Settings.Port, 979);
+  EXPECT_EQ(Parsed.Settings.Log, 0);
+}
+
+}  // namespace
