@@ -44,8 +44,11 @@ enum class TJsonKind : std::uint8_t {
 
 class TJsonPtr;
 
+class TJsonValue;
+
 // One JSON value; its kind is fixed when it is created. Reached only
-// through TJsonPtr and the operations below.
+// through TJsonPtr and the operations below; TJsonValue (inside this unit)
+// is its one implementation.
 class IJsonValue {
  public:
   IJsonValue(const IJsonValue&) = delete;
@@ -53,12 +56,12 @@ class IJsonValue {
 
   virtual TJsonKind Kind() const noexcept = 0;
 
- protected:
+ private:
+  friend class TJsonValue;
+  friend class TJsonPtr;
   IJsonValue() = default;
   virtual ~IJsonValue() = default;
 
- private:
-  friend class TJsonPtr;
   mutable std::atomic<std::uint32_t> FRefCount{0};
 };
 
