@@ -1,0 +1,51 @@
+#include "net/UDispatch.h"
+
+#include <array>
+#include <string>
+#include <utility>
+
+#include "common/UCommon.h"
+#include "platform/CodePage.h"
+#include "queries/QTest.h"
+#include "telemetry/UServer.h"
+
+namespace {
+
+// Query types in lower case, searched in this order.
+constexpr std::array<std::pair<std::string_view, TQueryHandler>, 1> QueryTable = {{
+    {"test", QueryTest},
+}};
+
+// Folds only A to Z: the ANSI code page's other letters keep their case.
+std::string LowerAsciiLetters(std::string Text) {
+  for (char& Char : Text) {
+    if (Char >= 'A' && Char <= 'Z') Char = static_cast<char>(Char - 'A' + 'a');
+  }
+  return Text;
+}
+
+}  // namespace
+
+TQueryHandler FindQueryHandler(std::string_view LowerType) {
+  for (const auto& [Type, Handler] : QueryTable) {
+    if (Type == LowerType) return Handler;
+  }
+  return nullptr;
+}
+
+TJsonPtr DispatchQuery(const TJsonPtr& Query) {
+  if (ShutdownRequested) throw EQueryError("Gate is closing now");
+  if (!IsServerConnected()) throw EQueryError("Server is disconnected");
+  TJsonPtr Type = GetField(Query, u"query");
+  if (!Type) throw EQueryError("ERROR: query type missing");
+
+  TJsonPtr Answer = NewObject();
+  TJsonPtr Id = GetField(Query, u"id");
+  if (Kind(Id) == TJsonKind::String) PutString(Answer, u"id", AsText(Id));
+
+  // A type of another kind than string is compared as its JSON text.
+  TQueryHandler Handler = FindQueryHandler(LowerAsciiLetters(Utf16ToAnsi(AsText(Type))));
+  if (!Handler) throw EQueryError("ERROR: query type unknown");
+  Handler(Query, Answer);
+  return Answer;
+}

@@ -1,0 +1,111 @@
+#include "net/USocket.h"
+
+#include <chrono>
+#include <memory>
+#include <thread>
+#include <utility>
+
+#include "common/UCommon.h"
+#include "common/ULog.h"
+#include "json/UJson.h"
+#include "net/UDispatch.h"
+#include "net/ULogSafe.h"
+#include "net/UTransfer.h"
+#include "platform/CodePage.h"
+#include "platform/Threads.h"
+#include "queries/UQuery.h"
+
+namespace {
+
+// The receive buffer of one query.
+constexpr int ReceiveBufferSize = 8192;
+
+std::chrono::milliseconds ClientTimeout() { return std::chrono::seconds(Config.Timeout); }
+
+// Counts one session in ClientCount for as long as it lives; CountOut
+// gives the count after the session's own change, for its log line.
+class TCountedSession {
+ public:
+  TCountedSession() : In_(++ClientCount) {}
+  ~TCountedSession() {
+    if (!Out_) --ClientCount;
+  }
+  TCountedSession(const TCountedSession&) = delete;
+  TCountedSession& operator=(const TCountedSession&) = delete;
+
+  uint16_t In() const { return In_; }
+  uint16_t CountOut() {
+    Out_ = true;
+    return --ClientCount;
+  }
+
+ private:
+  const uint16_t In_;
+  bool Out_ = false;
+};
+
+bool Parses(std::string_view Bytes) { return static_cast<bool>(ParseJson(AnsiToUtf16(Bytes))); }
+
+std::string ToAnsiJson(const TJsonPtr& Value) { return Utf16ToAnsi(ToJsonText(Value)); }
+
+}  // namespace
+
+void TSocketThread::Start(TSocketHandle Socket, std::string Address) {
+  std::unique_ptr<TSocketThread> Session(new TSocketThread(Socket, std::move(Address)));
+  // Should the thread not start, the lambda and the session with it are
+  // destroyed, and the session's guard closes the socket.
+  std::thread([Session = std::move(Session)] {
+    try {
+      Session->Execute();
+    } catch (...) {
+      // Nothing may leave a detached thread; the guard still closes.
+    }
+  }).detach();
+}
+
+TSocketThread::TSocketThread(TSocketHandle Socket, std::string Address)
+    : Socket_(Socket), Address_(std::move(Address)) {}
+
+void TSocketThread::Execute() {
+  if (Socket_.Get() == InvalidSocket) return;
+  SetBelowNormalPriority();
+  Prefix_ = "[#" + std::to_string(CurrentThreadId()) + "] ";
+  TCountedSession Counted;
+  Log(Address_ + " connected, total clients - " + std::to_string(Counted.In()));
+  std::string Answer = AnswerBytes();
+  // Whether every byte went out is not reported: the client may be gone.
+  SendAll(Socket_.Get(), Answer, ClientTimeout());
+  Log("Answer sent");
+  CloseAfterAnswer(Socket_, ClientTimeout());
+  uint16_t Count = Counted.CountOut();
+  Log(Address_ + " disconnected, total clients - " + std::to_string(Count));
+}
+
+std::string TSocketThread::AnswerBytes() {
+  try {
+    return AnswerOfQuery();
+  } catch (const std::exception& Error) {
+    // The message may carry client bytes: the log gets them escaped, the
+    // client unchanged.
+    Log(LogSafeText(Error.what()));
+    TJsonPtr Answer = NewObject();
+    PutString(Answer, u"error", AnsiToUtf16(Error.what()));
+    return ToAnsiJson(Answer);
+  }
+}
+
+std::string TSocketThread::AnswerOfQuery() {
+  int PieceSize = std::min(SocketReceiveBufferSize(Socket_.Get()), ReceiveBufferSize);
+  SocketSetTimeouts(Socket_.Get(), static_cast<uint32_t>(ClientTimeout().count()));
+  // One byte more than the longest query tells a query that is too long.
+  std::string Bytes = ReceiveQuery(Socket_.Get(), Config.Length + 1u, PieceSize, ClientTimeout(), Parses);
+  if (ShutdownRequested) throw EQueryError("Gate is closing now");
+  if (Bytes.empty()) throw EQueryError("No data");
+  if (Bytes.size() > Config.Length) throw EQueryError("Query too long");
+  Log("Query: " + LogSafeText(Bytes));
+  TJsonPtr Query = ParseJson(AnsiToUtf16(Bytes));
+  if (!Query) throw EQueryError("ERROR: invalid format");
+  return ToAnsiJson(DispatchQuery(Query));
+}
+
+void TSocketThread::Log(const std::string& Text) const { WriteLog(Prefix_ + Text, 1); }
