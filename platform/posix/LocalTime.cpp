@@ -25,21 +25,6 @@ TCalendarTime FromTm(const std::tm& Time, long Millisecond) {
   return result;
 }
 
-bool IsLeapYear(int Year) { return (Year % 4 == 0 && Year % 100 != 0) || Year % 400 == 0; }
-
-int DaysInMonth(int Year, int Month) {
-  static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return Month == 2 && IsLeapYear(Year) ? 29 : days[Month - 1];
-}
-
-// mktime would quietly carry 31 April into May; the conversion refuses
-// such fields instead, as the Win32 one does.
-bool IsValid(const TCalendarTime& Time) {
-  return Time.Year >= 1601 && Time.Month >= 1 && Time.Month <= 12 && Time.Day >= 1 &&
-         Time.Day <= DaysInMonth(Time.Year, Time.Month) && Time.Hour < 24 && Time.Minute < 60 &&
-         Time.Second < 60 && Time.Millisecond < 1000;
-}
-
 }  // namespace
 
 TCalendarTime LocalTimeNow() {
@@ -57,7 +42,8 @@ TCalendarTime UtcTimeNow() {
 }
 
 bool LocalToUtc(const TCalendarTime& Local, TCalendarTime& Utc) {
-  if (!IsValid(Local)) return false;
+  // mktime would quietly carry 31 April into May.
+  if (!IsValidCalendarTime(Local)) return false;
   std::tm local{};
   local.tm_year = Local.Year - 1900;
   local.tm_mon = Local.Month - 1;

@@ -44,6 +44,8 @@ TCalendarTime UtcTimeNow() {
 }
 
 bool LocalToUtc(const TCalendarTime& Local, TCalendarTime& Utc) {
+  // Not every Windows (wine among them) checks the day against the month.
+  if (!IsValidCalendarTime(Local)) return false;
   const SYSTEMTIME local = ToSystemTime(Local);
   SYSTEMTIME utc{};
   if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc)) return false;
