@@ -2,12 +2,14 @@
 #include "app/UServe.h"
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 
 #include "app/UVariant.h"
 #include "common/UCommon.h"
 #include "common/ULog.h"
+#include "net/UListen.h"
 #include "platform/Sockets.h"
 #include "telemetry/UServer.h"
 
@@ -79,15 +81,16 @@ void Supervise(THostEventHandle StopEvent) {
   }
 }
 
-// The shutdown sequence. The listening socket is closed after the grace
-// period, which wakes the listener's pending accept.
-void ShutDown(TSocketGuard& ListenSocket) {
+// The shutdown sequence. Listener is null when start-up failed before
+// making it. Closing the listening socket after the grace period wakes the
+// listener's pending accept, so that its thread can be joined.
+void ShutDown(TSocketGuard& ListenSocket, std::unique_ptr<TListenThread> Listener) {
   WriteLog("Shutting down application ...", 2);
-  // [listener] ask the listener to stop here (step 16 creates it).
+  if (Listener) Listener->Terminate();
   WriteLog("Closing in 5 seconds", 2);
   std::this_thread::sleep_for(GracePeriod);
   ListenSocket.Close();
-  // [listener] destroy the listener here: that joins its thread.
+  Listener.reset();
   DisconnectServer();
   CleanupSockets();
 }
@@ -105,18 +108,21 @@ int Serve(THostEventHandle StopEvent) {
   TSocketGuard ListenSocket(OpenListenSocket());
   if (ListenSocket.Get() == InvalidSocket) {
     PressEnterToClose();
-    ShutDown(ListenSocket);
+    ShutDown(ListenSocket, nullptr);
     return 1;
   }
   WriteLog("Socket creation successful.", 0);
   WriteLog("", 0);
   WriteLog(Rule, 0);
-  // [listener] step 16: create the listener for ListenSocket and load its white list here.
+  // Created suspended; its thread runs one step below normal priority.
+  auto Listener = std::make_unique<TListenThread>(ListenSocket.Get());
+  Listener->LoadWhiteList();
   WriteReady();
   ClientCount = 0;
+  // A control event before this point is forgotten.
   ShutdownRequested = false;
-  // [listener] let the listener's thread run here.
+  Listener->Start();
   Supervise(StopEvent);
-  ShutDown(ListenSocket);
+  ShutDown(ListenSocket, std::move(Listener));
   return 0;
 }

@@ -64,18 +64,25 @@ class Process:
             stderr=subprocess.STDOUT if merge_stderr else subprocess.PIPE,
             start_new_session=True)
         self._lines = []
+        self._err_lines = []
         self._cond = threading.Condition()
-        self._reader = threading.Thread(target=self._read, daemon=True)
-        self._reader.start()
+        self._readers = [threading.Thread(target=self._read, args=(self.proc.stdout, self._lines), daemon=True)]
+        if not merge_stderr:
+            self._readers.append(threading.Thread(target=self._read, args=(self.proc.stderr, self._err_lines),
+                                                  daemon=True))
+        self._open_streams = len(self._readers)
+        for reader in self._readers:
+            reader.start()
 
-    def _read(self):
-        for raw in iter(self.proc.stdout.readline, b""):
+    def _read(self, stream, lines):
+        for raw in iter(stream.readline, b""):
             line = raw.decode(CODEPAGE, errors="replace").rstrip("\r\n")
             with self._cond:
-                self._lines.append(line)
+                lines.append(line)
                 self._cond.notify_all()
         with self._cond:
-            self._closed = True
+            self._open_streams -= 1
+            self._closed = self._open_streams == 0
             self._cond.notify_all()
 
     _closed = False
@@ -84,34 +91,38 @@ class Process:
     def pid(self):
         return self.proc.pid
 
-    def lines(self):
+    def lines(self, stderr=False):
+        """The lines read so far from standard output (or, when the program
+        was started with merge_stderr=False, from standard error)."""
         with self._cond:
-            return list(self._lines)
+            return list(self._err_lines if stderr else self._lines)
 
-    def wait_line(self, predicate, timeout=10.0, start=0):
+    def wait_line(self, predicate, timeout=10.0, start=0, stderr=False):
         """Waits until a line from index START on satisfies PREDICATE (a
         text to look for, or a function of the line); returns its index.
         Fails the test on time-out or end of output."""
         if isinstance(predicate, str):
             text = predicate
             predicate = lambda line: text in line
+        lines = self._err_lines if stderr else self._lines
         deadline = time.monotonic() + timeout * SLOW
         with self._cond:
             index = start
             while True:
-                while index < len(self._lines):
-                    if predicate(self._lines[index]):
+                while index < len(lines):
+                    if predicate(lines[index]):
                         return index
                     index += 1
                 remaining = deadline - time.monotonic()
                 if self._closed or remaining <= 0:
-                    raise AssertionError("no matching line; output so far:\n" + "\n".join(self._lines))
+                    raise AssertionError("no matching line; output so far:\n" + "\n".join(lines))
                 self._cond.wait(remaining)
 
     def wait_exit(self, timeout=10.0):
         """Waits for the program to end; returns its exit status."""
         code = self.proc.wait(timeout * SLOW)
-        self._reader.join(5 * SLOW)
+        for reader in self._readers:
+            reader.join(5 * SLOW)
         return code
 
     def interrupt(self):
@@ -125,8 +136,11 @@ class Process:
             except ProcessLookupError:
                 pass
             self.proc.wait()
-        self._reader.join(5)
+        for reader in self._readers:
+            reader.join(5)
         self.proc.stdout.close()
+        if self.proc.stderr:
+            self.proc.stderr.close()
 
 
 class Telvexd(Process):
@@ -156,24 +170,66 @@ class Telvexd(Process):
 
 
 class Gateway(Process):
-    """The console build of the gateway, in a working folder of its own
-    (log files and the white list live there)."""
+    """The console build of the gateway (or BUILD, e.g. "vorlane"), in a
+    working folder of its own (log files and the white list live there).
+    halvern traces its calls into trace.txt of that folder."""
 
     def __init__(self, args=(), cwd=None, port=None, server_pipe=None, build="vorlane-console", env=None,
-                 stdin=subprocess.DEVNULL):
+                 stdin=subprocess.DEVNULL, merge_stderr=True):
         self.workdir = cwd or tempfile.mkdtemp(prefix="vorlane-e2e-")
         self.port = port or free_port()
+        self.trace_path = os.path.join(self.workdir, "trace.txt")
         full = ["/port=%d" % self.port]
         if server_pipe:
             full.append("/pipe=%s" % server_pipe)
         full += list(args)
-        super().__init__(program(build) + full, cwd=self.workdir, env=env, stdin=stdin)
+        full_env = {"HALVERN_TRACE": native_path(self.trace_path)}
+        full_env.update(env or {})
+        super().__init__(program(build) + full, cwd=self.workdir, env=full_env, stdin=stdin,
+                         merge_stderr=merge_stderr)
 
     def wait_ready(self, timeout=20.0):
         return self.wait_line("Vorlane ready, port %d." % self.port, timeout=timeout)
 
     def query(self, payload, timeout=10.0):
         return query(self.port, payload, timeout)
+
+    def trace(self):
+        """The lines that halvern has traced so far."""
+        try:
+            with open(self.trace_path, encoding=CODEPAGE, errors="replace") as f:
+                return f.read().splitlines()
+        except FileNotFoundError:
+            return []
+
+    def trace_states(self):
+        """The server states reported to the trace service so far, in order."""
+        return [int(line.split()[1]) for line in self.trace() if line.startswith("state ")]
+
+    def host_pid(self, timeout=10.0):
+        """The process id that the gateway reported to the trace service
+        (under wine the Windows one, which hlvctl needs)."""
+        deadline = time.monotonic() + timeout * SLOW
+        while True:
+            for line in self.trace():
+                if line.startswith("alloc pid="):
+                    return int(line.split()[1][len("pid="):])
+            if time.monotonic() > deadline:
+                raise AssertionError("no alloc line in the trace: %r" % self.trace())
+            time.sleep(0.1)
+
+    def stop_event(self):
+        """Asks the gateway to stop the way the host's process monitor does
+        (hlvctl stop PID); returns hlvctl's exit status."""
+        return subprocess.run(program("hlvctl") + ["stop", str(self.host_pid())], stdin=subprocess.DEVNULL,
+                              capture_output=True, timeout=30 * SLOW).returncode
+
+
+def native_path(path):
+    """PATH as the programs under test name it: under wine a Unix path is
+    reached through drive Z:."""
+    path = os.path.abspath(path)
+    return "Z:" + path.replace("/", "\\") if WINDOWS else path
 
 
 def query(port, payload, timeout=10.0):

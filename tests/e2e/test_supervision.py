@@ -1,0 +1,69 @@
+"""The supervision loop over several periodic checks (the first at once,
+the next two minutes later, then two minutes after that): the telemetry
+server going away and coming back (telvexd stopped and started again on
+the same pipe), and a log file that fails and is written again. Slow by
+nature: the checks are two minutes apart."""
+
+import os
+import shutil
+import unittest
+
+from harness import GatewayTestCase
+
+# A periodic check comes about every 120 s; allow for a loaded machine.
+CHECK = 150
+
+
+def collapse(states):
+    """STATES without immediate repetitions."""
+    return [s for i, s in enumerate(states) if i == 0 or states[i - 1] != s]
+
+
+class Supervision(GatewayTestCase):
+    def test_reconnects_after_the_server_restarts_and_writes_the_log_again(self):
+        server = self.start_telvexd()
+        gateway = self.start_gateway("/log=1", server=server)
+        gateway.wait_ready()
+        first = gateway.wait_line(lambda line: line.startswith("Application working. Server time - "))
+        log_name = os.path.join(gateway.workdir, gateway.lines()[9][len("- writing log to file = "):-1])
+
+        # The server goes away, and the log file's name is blocked.
+        server.kill()
+        os.remove(log_name)
+        os.mkdir(log_name)
+
+        lost = gateway.wait_line(
+            "Application working, but no connection to server. Trying to reconnect...", timeout=CHECK, start=first)
+        failed = gateway.wait_line("Reconnection failed. Will try again later.", start=lost)
+        self.assertEqual(gateway.lines()[lost + 1:failed], ["Error with logs"])
+
+        # The server comes back on the same pipe and the log may be written again.
+        shutil.rmtree(log_name)
+        self.start_telvexd(pipe=server.pipe)
+        crashed = gateway.wait_line("Logs crashed a while ago, trying to write again.", timeout=CHECK, start=failed)
+        back = gateway.wait_line(lambda line: line.startswith("Reconnected successfully. Server time - "),
+                                 start=crashed)
+        self.assertEqual(gateway.lines()[crashed + 1:back],
+                         ["Application working, but no connection to server. Trying to reconnect..."])
+        self.assertRegex(gateway.lines()[back], r"Server time - \d\d\.\d\d\.\d{4} \d\d:\d\d:\d\d")
+        self.assertEqual(collapse(gateway.trace_states()), [0, 1, 2, 1])
+
+        # The log goes on in a new file that says why it was started.
+        logs = os.listdir(os.path.join(gateway.workdir, "Logs"))
+        self.assertEqual(len(logs), 1)
+        with open(os.path.join(gateway.workdir, "Logs", logs[0]), "rb") as f:
+            text = f.read().decode("cp1251")
+        self.assertTrue(text.startswith(
+            "Previous log file from this session was not found for some reason. Created a new one.\r\n"
+            "=========================\r\n"
+            "Logs crashed a while ago, trying to write again.\r\n"
+            "Application working, but no connection to server. Trying to reconnect...\r\n"
+            "Reconnected successfully. Server time - "), text)
+
+        self.assertEqual(gateway.stop_event(), 0)
+        self.assertEqual(gateway.wait_exit(timeout=30), 0)
+        self.assertEqual(gateway.lines()[-2:], ["Shutting down application ...", "Closing in 5 seconds"])
+
+
+if __name__ == "__main__":
+    unittest.main()
