@@ -72,7 +72,8 @@ std::int64_t CurrencyUnits(std::u16string_view Text) {
 }
 
 // Where from_chars reports a value out of range: the decimal exponent of
-// the leading significant digit tells overflow from underflow.
+// the leading significant digit tells overflow (the largest finite double,
+// so that the value can still be written as a number) from underflow (0).
 double OutOfRange(std::string_view Text) {
   const bool Negative = !Text.empty() && Text[0] == '-';
   long IntegerDigits = 0;
@@ -98,7 +99,7 @@ double OutOfRange(std::string_view Text) {
   for (; Pos < Text.size() && Text[Pos] >= '0' && Text[Pos] <= '9'; ++Pos)
     Exponent = std::min(Exponent * 10 + (Text[Pos] - '0'), 1000000000L);
   const long Lead = (IntegerDigits > 0 ? IntegerDigits - 1 : -(FractionZeros + 1)) + (ExponentNegative ? -Exponent : Exponent);
-  const double Magnitude = Found && Lead > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+  const double Magnitude = Found && Lead > 0 ? std::numeric_limits<double>::max() : 0.0;
   return Negative ? -Magnitude : Magnitude;
 }
 

@@ -12,7 +12,7 @@
 // has no ".", "e" or "E", a currency when it has a "." with at most four
 // digits after it and no exponent, otherwise a double. Texts that are not
 // well formed get a value all the same; out-of-range values saturate
-// (doubles go to infinity or zero).
+// (doubles to the largest finite value or to zero, never to infinity).
 TJsonPtr NumberFromText(std::u16string_view Text);
 
 // The whole text as an integer (leading spaces, optional sign, decimal

@@ -28,6 +28,8 @@ class TJsonAvlTree {
   // value (its old value is released).
   void Put(std::u16string Key, TJsonPtr Value);
   std::size_t Count() const noexcept { return FCount; }
+  // For checks of the tree's shape.
+  const TJsonAvlEntry* Root() const noexcept { return FRoot.get(); }
 
   // Calls Visit(const TJsonAvlEntry&) for every member in member order.
   template <class TVisit>
