@@ -1,8 +1,8 @@
 #include "protocol/UTvxTime.h"
 
-#include <chrono>
 #include <cstdio>
-#include <ctime>
+
+#include "platform/LocalTime.h"
 
 int64_t DaysFromCivil(int Year, int Month, int Day) {
   // H. Hinnant's days_from_civil.
@@ -109,21 +109,13 @@ bool ParseTvxTime(const char* Text, size_t Size, TTvxDateTime& Time) {
 }
 
 int64_t LocalNowMs() {
-  using namespace std::chrono;
-  const int64_t UtcMs = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-  const std::time_t Seconds = static_cast<std::time_t>(FloorDiv(UtcMs, 1000));
-  std::tm Local{};
-#ifdef _WIN32
-  localtime_s(&Local, &Seconds);
-#else
-  localtime_r(&Seconds, &Local);
-#endif
+  const TCalendarTime Now = LocalTimeNow();
   TTvxDateTime T;
-  T.Year = Local.tm_year + 1900;
-  T.Month = Local.tm_mon + 1;
-  T.Day = Local.tm_mday;
-  T.Hour = Local.tm_hour;
-  T.Minute = Local.tm_min;
-  T.Second = Local.tm_sec % 60;
-  return TvxSecondsOf(T) * 1000 + (UtcMs - FloorDiv(UtcMs, 1000) * 1000);
+  T.Year = Now.Year;
+  T.Month = Now.Month;
+  T.Day = Now.Day;
+  T.Hour = Now.Hour;
+  T.Minute = Now.Minute;
+  T.Second = Now.Second % 60;  // a leap second counts as the next minute's first
+  return TvxSecondsOf(T) * 1000 + Now.Millisecond;
 }

@@ -1,0 +1,178 @@
+// POSIX streams: a Unix domain socket in the abstract namespace for the
+// pipe, TCP on 127.0.0.1 for the admin interface; both are descriptors.
+#include "protocol/UTvxTransport.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstddef>
+#include <cstring>
+
+namespace {
+
+class TFdStream final : public TTvxStream {
+ public:
+  explicit TFdStream(int Fd) : FFd(Fd) {}
+  ~TFdStream() override { ::close(FFd); }
+
+  int ReadSome(void* Buffer, size_t Size, int TimeoutMs) override {
+    while (!FShut.load()) {
+      pollfd Poll{FFd, POLLIN, 0};
+      const int Ready = ::poll(&Poll, 1, TimeoutMs);
+      if (Ready < 0 && errno == EINTR) continue;
+      if (Ready <= 0) return -1;
+      const ssize_t Count = ::recv(FFd, Buffer, Size, 0);
+      if (Count < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+      return Count < 0 || FShut.load() ? -1 : static_cast<int>(Count);
+    }
+    return -1;
+  }
+
+  bool WriteAll(const void* Buffer, size_t Size, int TimeoutMs) override {
+    const auto* Bytes = static_cast<const uint8_t*>(Buffer);
+    while (Size > 0) {
+      if (FShut.load()) return false;
+      pollfd Poll{FFd, POLLOUT, 0};
+      const int Ready = ::poll(&Poll, 1, TimeoutMs);
+      if (Ready < 0 && errno == EINTR) continue;
+      if (Ready <= 0) return false;
+      const ssize_t Count = ::send(FFd, Bytes, Size, MSG_NOSIGNAL | MSG_DONTWAIT);
+      if (Count < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+      if (Count <= 0) return false;
+      Bytes += Count;
+      Size -= static_cast<size_t>(Count);
+    }
+    return true;
+  }
+
+  bool HungUp() override {
+    if (FShut.load()) return true;
+    pollfd Poll{FFd, POLLIN | POLLRDHUP, 0};
+    if (::poll(&Poll, 1, 0) <= 0) return false;
+    if (Poll.revents & (POLLHUP | POLLERR | POLLRDHUP | POLLNVAL)) return true;
+    char Byte;
+    // Readable: an answer is waiting (alive) or the peer closed (0 bytes).
+    return ::recv(FFd, &Byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
+  }
+
+  void Shutdown() override {
+    FShut.store(true);
+    ::shutdown(FFd, SHUT_RDWR);
+  }
+
+ private:
+  int FFd;
+  std::atomic<bool> FShut{false};
+};
+
+class TFdListener final : public TTvxListener {
+ public:
+  explicit TFdListener(int Fd) : FFd(Fd) {}
+  ~TFdListener() override { ::close(FFd); }
+
+  std::unique_ptr<TTvxStream> Accept() override {
+    while (!FClosed.load()) {
+      const int Fd = ::accept(FFd, nullptr, nullptr);
+      if (Fd >= 0) {
+        if (!FClosed.load()) return std::make_unique<TFdStream>(Fd);
+        ::close(Fd);
+        break;
+      }
+      if (errno != EINTR && errno != ECONNABORTED && errno != EMFILE && errno != ENFILE) break;
+      if (errno == EMFILE || errno == ENFILE) ::usleep(100000);  // let connections close
+    }
+    return nullptr;
+  }
+
+  void Close() override {
+    FClosed.store(true);
+    ::shutdown(FFd, SHUT_RDWR);  // wakes accept on Linux
+  }
+
+ private:
+  int FFd;
+  std::atomic<bool> FClosed{false};
+};
+
+// The abstract-namespace address of pipe Name.
+socklen_t PipeAddress(const std::string& Name, sockaddr_un& Address) {
+  std::memset(&Address, 0, sizeof Address);
+  Address.sun_family = AF_UNIX;
+  const std::string Path = "telvex." + Name;
+  const size_t Size = std::min(Path.size(), sizeof Address.sun_path - 1);
+  std::memcpy(Address.sun_path + 1, Path.data(), Size);
+  return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + Size);
+}
+
+sockaddr_in LoopbackAddress(uint16_t Port) {
+  sockaddr_in Address{};
+  Address.sin_family = AF_INET;
+  Address.sin_port = htons(Port);
+  Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return Address;
+}
+
+bool IsThisMachine(const std::string& Machine) {
+  if (Machine.empty() || Machine == "." || Machine == "localhost" || Machine == "127.0.0.1") return true;
+  char Host[256] = {};
+  return ::gethostname(Host, sizeof Host - 1) == 0 && Machine == Host;
+}
+
+std::unique_ptr<TTvxListener> Listen(int Fd, const sockaddr* Address, socklen_t Size, std::string& Error) {
+  if (Fd < 0 || ::bind(Fd, Address, Size) != 0 || ::listen(Fd, 64) != 0) {
+    Error = std::strerror(errno);
+    if (Fd >= 0) ::close(Fd);
+    return nullptr;
+  }
+  return std::make_unique<TFdListener>(Fd);
+}
+
+}  // namespace
+
+std::unique_ptr<TTvxStream> TvxConnectPipe(const std::string& Machine, const std::string& Pipe, int /*TimeoutMs*/) {
+  if (!IsThisMachine(Machine) || Pipe.empty()) return nullptr;
+  const int Fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (Fd < 0) return nullptr;
+  sockaddr_un Address;
+  const socklen_t Size = PipeAddress(Pipe, Address);
+  if (::connect(Fd, reinterpret_cast<sockaddr*>(&Address), Size) != 0) {
+    ::close(Fd);
+    return nullptr;
+  }
+  return std::make_unique<TFdStream>(Fd);
+}
+
+std::unique_ptr<TTvxListener> TvxListenPipe(const std::string& Pipe, std::string& Error) {
+  sockaddr_un Address;
+  const socklen_t Size = PipeAddress(Pipe, Address);
+  return Listen(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0), reinterpret_cast<sockaddr*>(&Address), Size,
+                Error);
+}
+
+std::unique_ptr<TTvxListener> TvxListenLoopback(uint16_t Port, std::string& Error) {
+  const int Fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const int On = 1;
+  if (Fd >= 0) ::setsockopt(Fd, SOL_SOCKET, SO_REUSEADDR, &On, sizeof On);
+  const sockaddr_in Address = LoopbackAddress(Port);
+  return Listen(Fd, reinterpret_cast<const sockaddr*>(&Address), sizeof Address, Error);
+}
+
+std::unique_ptr<TTvxStream> TvxConnectLoopback(uint16_t Port, int /*TimeoutMs*/) {
+  const int Fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (Fd < 0) return nullptr;
+  const sockaddr_in Address = LoopbackAddress(Port);
+  if (::connect(Fd, reinterpret_cast<const sockaddr*>(&Address), sizeof Address) != 0) {
+    ::close(Fd);
+    return nullptr;
+  }
+  const int On = 1;
+  ::setsockopt(Fd, IPPROTO_TCP, TCP_NODELAY, &On, sizeof On);
+  return std::make_unique<TFdStream>(Fd);
+}
