@@ -6,6 +6,7 @@ nature: the checks are two minutes apart."""
 
 import os
 import shutil
+import time
 import unittest
 
 from harness import GatewayTestCase
@@ -19,6 +20,19 @@ def collapse(states):
     return [s for i, s in enumerate(states) if i == 0 or states[i - 1] != s]
 
 
+def wait_logged(path, line, timeout=10.0):
+    """Waits until LINE is in the log file PATH: the console shows a line
+    before the file gets it."""
+    deadline = time.monotonic() + timeout
+    while True:
+        with open(path, "rb") as f:
+            if (line + "\r\n").encode("cp1251") in f.read():
+                return
+        if time.monotonic() > deadline:
+            raise AssertionError("%r never reached %s" % (line, path))
+        time.sleep(0.05)
+
+
 class Supervision(GatewayTestCase):
     def test_reconnects_after_the_server_restarts_and_writes_the_log_again(self):
         server = self.start_telvexd()
@@ -26,6 +40,7 @@ class Supervision(GatewayTestCase):
         gateway.wait_ready()
         first = gateway.wait_line(lambda line: line.startswith("Application working. Server time - "))
         log_name = os.path.join(gateway.workdir, gateway.lines()[9][len("- writing log to file = "):-1])
+        wait_logged(log_name, gateway.lines()[first])
 
         # The server goes away, and the log file's name is blocked.
         server.kill()

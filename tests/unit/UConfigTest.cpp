@@ -21,24 +21,19 @@ void Parse(const std::vector<std::string>& Arguments, TParsed& Into) {
   ReadCommandLine(static_cast<int>(Argv.size()), Argv.data(), Into.Settings, Into.Args);
 }
 
-uint16_t PortFrom(const std::string& Entry) {
-  TParsed Parsed;
-  Parse({Entry}, Parsed);
-  return Parsed.Settings.Port;
+// Every field of Settings as one text, so that a mismatch shows them all.
+std::string Describe(const TConfig& Settings) {
+  return "server=" + Settings.Server + " pipe=" + Settings.Pipe + " port=" + std::to_string(Settings.Port) +
+         " timeout=" + std::to_string(Settings.Timeout) + " length=" + std::to_string(Settings.Length) +
+         " threads=" + std::to_string(Settings.Threads) + " log=" + std::to_string(Settings.Log) +
+         " commandkey=" + Settings.CommandKey;
 }
 
 TEST(Defaults, NoArgumentsGiveTheDefaults) {
   TParsed Parsed;
   Parse({}, Parsed);
-  const TConfig& Settings = Parsed.Settings;
-  EXPECT_EQ(Settings.Server, ".");
-  EXPECT_EQ(Settings.Pipe, "TMS");
-  EXPECT_EQ(Settings.Port, 979);
-  EXPECT_EQ(Settings.Timeout, 5);
-  EXPECT_EQ(Settings.Length, 8192);
-  EXPECT_EQ(Settings.Threads, 5);
-  EXPECT_EQ(Settings.Log, 0);
-  EXPECT_EQ(Settings.CommandKey, "");
+  EXPECT_EQ(Describe(Parsed.Settings),
+            "server=. pipe=TMS port=979 timeout=5 length=8192 threads=5 log=0 commandkey=");
 }
 
 TEST(Switches, EachSwitchSetsItsOwnField) {
@@ -46,15 +41,8 @@ TEST(Switches, EachSwitchSetsItsOwnField) {
   Parse({"/server=alpha", "/pipe=P1", "/port=1000", "/timeout=10", "/length=100", "/threads=7", "/log=1",
          "/commandkey=secret"},
         Parsed);
-  const TConfig& Settings = Parsed.Settings;
-  EXPECT_EQ(Settings.Server, "alpha");
-  EXPECT_EQ(Settings.Pipe, "P1");
-  EXPECT_EQ(Settings.Port, 1000);
-  EXPECT_EQ(Settings.Timeout, 10);
-  EXPECT_EQ(Settings.Length, 100);
-  EXPECT_EQ(Settings.Threads, 7);
-  EXPECT_EQ(Settings.Log, 1);
-  EXPECT_EQ(Settings.CommandKey, "secret");
+  EXPECT_EQ(Describe(Parsed.Settings),
+            "server=alpha pipe=P1 port=1000 timeout=10 length=100 threads=7 log=1 commandkey=secret");
 }
 
 TEST(Switches, OrderOfDifferentSwitchesDoesNotMatter) {
@@ -70,11 +58,8 @@ TEST(Switches, OrderOfDifferentSwitchesDoesNotMatter) {
 TEST(Switches, NumericSwitchLeavesOtherFieldsAlone) {
   TParsed Parsed;
   Parse({"/threads=9"}, Parsed);
-  EXPECT_EQ(Parsed.Settings.Threads, 9);
-  EXPECT_EQ(Parsed.Settings.Port, 979);
-  EXPECT_EQ(Parsed.Settings.Timeout, 5);
-  EXPECT_EQ(Parsed.Settings.Length, 8192);
-  EXPECT_EQ(Parsed.Settings.Log, 0);
+  EXPECT_EQ(Describe(Parsed.Settings),
+            "server=. pipe=TMS port=979 timeout=5 length=8192 threads=9 log=0 commandkey=");
 }
 
 TEST(Switches, LastOccurrenceWins) {
@@ -111,42 +96,37 @@ TEST(Switches, ProgramPathIsTriedAsASwitchToo) {
   EXPECT_EQ(Parsed.Settings.Port, 1234);
 }
 
-TEST(NumericValues, AreTakenModulo65536) {
-  EXPECT_EQ(PortFrom("/port=70000"), 4464);
-  EXPECT_EQ(PortFrom("/port=-1"), 65535);
-  EXPECT_EQ(PortFrom("/port=65535"), 65535);
-  // 65536 wraps to 0, which is out of range.
-  EXPECT_EQ(PortFrom("/port=65536"), 979);
-  TParsed Parsed;
-  Parse({"/log=65537", "/threads=65568"}, Parsed);
-  EXPECT_EQ(Parsed.Settings.Log, 1);
-  EXPECT_EQ(Parsed.Settings.Threads, 32);
-}
-
-TEST(NumericValues, DigitsAreReadUpToTheFirstOtherCharacter) {
-  EXPECT_EQ(PortFrom("/port=80abc"), 80);
-  EXPECT_EQ(PortFrom("/port=+81"), 81);
-  EXPECT_EQ(PortFrom("/port=abc"), 979);
-  EXPECT_EQ(PortFrom("/port="), 979);
-  EXPECT_EQ(PortFrom("/port=-"), 979);
-}
-
 struct TRangeCase {
   std::string Entry;
   uint16_t TConfig::*Field;
   uint16_t Expected;
 };
 
-class Ranges : public testing::TestWithParam<TRangeCase> {};
+// One numeric entry alone and the value its field ends with.
+class NumericValues : public testing::TestWithParam<TRangeCase> {};
 
-TEST_P(Ranges, OutOfRangeValuesGiveTheDefault) {
+TEST_P(NumericValues, EndInRangeOrAtTheDefault) {
   TParsed Parsed;
   Parse({GetParam().Entry}, Parsed);
   EXPECT_EQ(Parsed.Settings.*GetParam().Field, GetParam().Expected) << GetParam().Entry;
 }
 
+// Values are taken modulo 65536 (70000 is 4464, -1 is 65535, 65536 is 0).
 INSTANTIATE_TEST_SUITE_P(
-    EveryBound, Ranges,
+    Modulo65536, NumericValues,
+    testing::Values(TRangeCase{"/port=70000", &TConfig::Port, 4464}, TRangeCase{"/port=-1", &TConfig::Port, 65535},
+                    TRangeCase{"/port=65535", &TConfig::Port, 65535}, TRangeCase{"/port=65536", &TConfig::Port, 979},
+                    TRangeCase{"/log=65537", &TConfig::Log, 1}, TRangeCase{"/threads=65568", &TConfig::Threads, 32}));
+
+// Digits are read up to the first other character; no digit, no value.
+INSTANTIATE_TEST_SUITE_P(
+    Digits, NumericValues,
+    testing::Values(TRangeCase{"/port=80abc", &TConfig::Port, 80}, TRangeCase{"/port=+81", &TConfig::Port, 81},
+                    TRangeCase{"/port=abc", &TConfig::Port, 979}, TRangeCase{"/port=", &TConfig::Port, 979},
+                    TRangeCase{"/port=-", &TConfig::Port, 979}));
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryBound, NumericValues,
     testing::Values(TRangeCase{"/port=0", &TConfig::Port, 979}, TRangeCase{"/port=1", &TConfig::Port, 1},
                     TRangeCase{"/timeout=0", &TConfig::Timeout, 5}, TRangeCase{"/timeout=1", &TConfig::Timeout, 1},
                     TRangeCase{"/timeout=60", &TConfig::Timeout, 60}, TRangeCase{"/timeout=61", &TConfig::Timeout, 5},
