@@ -1,0 +1,272 @@
+"""One client session: the query envelope and its error answers, the "test"
+query, the wire's code page, queries that arrive in pieces or too long or
+not at all, the log lines of each connection, and many clients at once."""
+
+import re
+import threading
+import time
+import unittest
+
+from clients import (ADDRESS, CONNECTED, DISCONNECTED, SESSION_LINE, Client, ask, count_of, exchange, session_lines,
+                     session_of, wait_until)
+from harness import CODEPAGE, SLOW, GatewayTestCase
+
+TEST_ANSWER = re.compile(rb'^\{"serverTime":"(\d\d\.\d\d\.\d{4} \d\d:\d\d:\d\d\.\d{3})","ok":"1"(,"id":"[^"]*")?\}$')
+
+
+class Session(GatewayTestCase):
+    ARGS = ()
+
+    def setUp(self):
+        super().setUp()
+        self.server = self.start_telvexd()
+        self.gateway = self.start_gateway(*self.ARGS, server=self.server)
+        self.gateway.wait_ready()
+        self.port = self.gateway.port
+
+    def assert_error(self, payload, message, **kw):
+        self.assertEqual(exchange(self.port, payload, **kw), ('{"error":"%s"}' % message).encode(CODEPAGE))
+
+    def lines_of(self, marker):
+        return session_lines(self.gateway, session_of(self.gateway, marker))
+
+
+class TestQuery(Session):
+    def test_answer_holds_server_time_then_ok(self):
+        raw = exchange(self.port, '{"query":"test"}')
+        self.assertRegex(raw, TEST_ANSWER)
+        self.assertNotIn(b'"id"', raw)
+
+    def test_string_id_comes_back_last(self):
+        raw = exchange(self.port, '{"id":"req-17","query":"test"}')
+        self.assertRegex(raw, TEST_ANSWER)
+        self.assertTrue(raw.endswith(b',"id":"req-17"}'), raw)
+
+    def test_id_of_another_kind_is_left_out(self):
+        for id_value in ("17", "null", "true", '["a"]', '{"a":"b"}'):
+            with self.subTest(id=id_value):
+                answer = ask(self.port, '{"query":"test","id":%s}' % id_value)
+                self.assertEqual(sorted(answer), ["ok", "serverTime"])
+
+    def test_letter_case_of_the_type_does_not_matter(self):
+        for kind in ("TEST", "Test", "tEsT"):
+            with self.subTest(kind=kind):
+                self.assertEqual(ask(self.port, '{"query":"%s"}' % kind)["ok"], "1")
+
+    def test_lenient_syntax_is_accepted(self):
+        for text in ("{'query':'test','id':'q'}",
+                     "{query:test,id:q}",
+                     "/* first */ {\"query\" : \"test\", // the type\n \"id\":\"q\",}",
+                     "{\"query\":\"test\",\"id\":\"q\"} and anything after it"):
+            with self.subTest(text=text):
+                answer = ask(self.port, text)
+                self.assertEqual((sorted(answer), answer["ok"], answer["id"]), (["id", "ok", "serverTime"], "1", "q"))
+
+    def test_log_lines_of_a_served_query(self):
+        exchange(self.port, '{"query":"test","id":"log-1"}')
+        lines = self.lines_of("log-1")
+        self.assertEqual(len(lines), 4, lines)
+        self.assertEqual(lines[0].rsplit(" - ", 1)[0], ADDRESS + " connected, total clients")
+        self.assertEqual(lines[1:3], ['Query: {"query":"test","id":"log-1"}', "Answer sent"])
+        self.assertEqual(lines[3].rsplit(" - ", 1)[0], ADDRESS + " disconnected, total clients")
+
+    def test_cyrillic_id_travels_in_windows_1251(self):
+        raw = exchange(self.port, '{"query":"test","id":"Пароль №5"}'.encode(CODEPAGE))
+        self.assertTrue(raw.endswith('"id":"Пароль №5"}'.encode(CODEPAGE)), raw)
+
+    def test_character_outside_the_code_page_cannot_break_the_answer(self):
+        # A full-width quote and a letter of no Windows-1251 glyph.
+        answer = ask(self.port, r'{"query":"test","id":"a\uFF02,\u00E9"}')
+        self.assertEqual(answer["id"], "a?,?")
+
+
+class TestEnvelopeErrors(Session):
+    def test_type_missing(self):
+        for text in ('{"id":"x"}', "[1,2]", "12", "   ", '{"Query":"test"}'):
+            with self.subTest(text=text):
+                self.assert_error(text, "ERROR: query type missing")
+
+    def test_type_unknown(self):
+        for text in ('{"query":"tset"}', '{"query":"test "}', '{"query":5}', '{"query":null}', '{"query":""}'):
+            with self.subTest(text=text):
+                self.assert_error(text, "ERROR: query type unknown")
+
+    def test_invalid_format(self):
+        for text in ('{"query":"test"', '{"query" "test"}', "{'query':'test\"}", '{"query":"test"]'):
+            with self.subTest(text=text):
+                self.assert_error(text, "ERROR: invalid format", end_sending=True)
+
+    def test_error_answer_carries_no_id(self):
+        self.assertEqual(ask(self.port, '{"query":"nope","id":"keep-me"}'), {"error": "ERROR: query type unknown"})
+
+    def test_no_data_when_the_client_sends_nothing(self):
+        self.assert_error(b"", "No data", end_sending=True)
+        thread = None
+        for line in reversed(self.gateway.lines()):
+            match = re.match(r"^\[#(\d+)\] No data$", line)
+            if match:
+                thread = match.group(1)
+                break
+        self.assertIsNotNone(thread)
+        lines = session_lines(self.gateway, thread)
+        self.assertEqual(lines[1:3], ["No data", "Answer sent"])
+        self.assertFalse(any(text.startswith("Query: ") for text in lines))
+
+    def test_client_that_leaves_at_once_is_counted_in_and_out(self):
+        with Client(self.port):
+            pass
+        index = self.gateway.wait_line(lambda line: line.endswith("disconnected, total clients - 0"))
+        self.assertTrue(any(line.endswith("] No data") for line in self.gateway.lines()[:index]))
+        # The gateway serves on.
+        self.assertEqual(ask(self.port, '{"query":"test"}')["ok"], "1")
+
+    def test_error_line_is_logged(self):
+        exchange(self.port, '{"query":"unknown-type-7"}')
+        lines = self.lines_of("unknown-type-7")
+        self.assertEqual(lines[2:4], ["ERROR: query type unknown", "Answer sent"])
+
+
+class TestPieces(Session):
+    def test_query_sent_in_two_pieces_is_answered(self):
+        with Client(self.port) as client:
+            client.send('{"query":"te')
+            time.sleep(0.05)
+            client.send('st","id":"two-pieces"}')
+            answer = client.answer()
+        self.assertEqual(answer["id"], "two-pieces")
+        self.assertIn('Query: {"query":"test","id":"two-pieces"}', self.lines_of("two-pieces"))
+
+    def test_piece_that_comes_after_a_long_pause_is_not_waited_for(self):
+        with Client(self.port) as client:
+            client.send('{"query":"test","id":"pa')
+            time.sleep(1.0 * SLOW)
+            try:
+                client.send('used"}')
+            except OSError:
+                pass
+            self.assertEqual(client.answer(), {"error": "ERROR: invalid format"})
+
+    def test_query_that_ends_its_sending_early_is_answered_at_once(self):
+        self.assert_error('{"query":"te', "ERROR: invalid format", end_sending=True)
+
+    def test_log_cannot_be_forged_by_line_breaks(self):
+        forged = "[#1] 10.9.8.7 connected, total clients - 1"
+        answer = ask(self.port, '{"query":"test","id":"forge"}\r\n' + forged + "\n")
+        self.assertEqual(answer["id"], "forge")
+        lines = self.lines_of("forge")
+        self.assertEqual(lines[1], 'Query: {"query":"test","id":"forge"}\\r\\n' + forged + "\\n")
+        self.assertNotIn(forged, self.gateway.lines())
+
+
+class TestLength(Session):
+    ARGS = ("/length=100",)
+
+    def query_of_length(self, size, marker):
+        head = '{"query":"test","id":"%s","pad":"' % marker
+        return head + "x" * (size - len(head) - 2) + '"}'
+
+    def test_longest_query_is_served(self):
+        text = self.query_of_length(100, "len-100")
+        self.assertEqual(len(text), 100)
+        self.assertEqual(ask(self.port, text)["id"], "len-100")
+
+    def test_one_byte_more_is_too_long_and_not_logged(self):
+        text = self.query_of_length(101, "len-101")
+        self.assertEqual(ask(self.port, text), {"error": "Query too long"})
+        self.gateway.wait_line("] Query too long")
+        self.assertFalse(any("len-101" in line for line in self.gateway.lines()))
+
+    def test_much_longer_query_gets_its_whole_answer(self):
+        text = self.query_of_length(200000, "len-200000")
+        self.assertEqual(ask(self.port, text), {"error": "Query too long"})
+
+
+class TestDefaultLength(Session):
+    def test_query_longer_than_the_buffer_is_too_long(self):
+        text = '{"query":"test","pad":"%s"}' % ("y" * 9000)
+        self.assertEqual(ask(self.port, text), {"error": "Query too long"})
+
+    def test_query_of_the_largest_length_is_served(self):
+        head = '{"query":"test","id":"big","pad":"'
+        text = head + "z" * (8192 - len(head) - 2) + '"}'
+        self.assertEqual(ask(self.port, text)["id"], "big")
+
+
+class TestTimeout(Session):
+    ARGS = ("/timeout=1",)
+
+    def test_silent_client_gets_no_data_after_the_time_out(self):
+        with Client(self.port) as client:
+            self.assertEqual(client.answer(), {"error": "No data"})
+
+
+class TestServerDown(Session):
+    def test_queries_while_the_server_is_down(self):
+        self.assertEqual(ask(self.port, '{"query":"test"}')["ok"], "1")
+        self.server.kill()
+        for kind in ("test", "TEST", "unknown"):
+            with self.subTest(kind=kind):
+                self.assertEqual(ask(self.port, '{"query":"%s","id":"x"}' % kind), {"error": "Server is disconnected"})
+        self.assertEqual(ask(self.port, '{"id":"x"}'), {"error": "Server is disconnected"})
+
+
+class TestManyClients(Session):
+    ARGS = ("/threads=32",)
+    CLIENTS = 32
+    ROUNDS = 3
+
+    def test_every_client_is_answered_and_logged_in_order(self):
+        answers = {}
+        errors = []
+        start = threading.Barrier(self.CLIENTS)
+
+        def run(index):
+            try:
+                start.wait()
+                for round_ in range(self.ROUNDS):
+                    marker = "c%d-r%d" % (index, round_)
+                    answers[marker] = ask(self.port, '{"query":"test","id":"%s"}' % marker)
+            except Exception as error:  # reported below, with the others
+                errors.append(repr(error))
+
+        threads = [threading.Thread(target=run, args=(i,)) for i in range(self.CLIENTS)]
+        for t in threads:
+            t.start()
+        for t in threads:
+            t.join(120 * SLOW)
+        self.assertEqual(errors, [])
+        total = self.CLIENTS * self.ROUNDS
+        self.assertEqual(len(answers), total)
+        for marker, answer in answers.items():
+            self.assertEqual(answer.get("id"), marker, answer)
+
+        wait_until(lambda: sum(1 for line in self.gateway.lines() if SESSION_LINE.match(line)
+                               and DISCONNECTED.match(SESSION_LINE.match(line).group(2))) == total,
+                   timeout=30, what="every disconnected line")
+        self.assert_sessions_complete(total)
+
+    def assert_sessions_complete(self, total):
+        """Each thread's lines are whole sessions one after another:
+        connected, query, answer sent, disconnected (a thread number may come
+        back for a later thread)."""
+        by_thread = {}
+        for line in self.gateway.lines():
+            match = SESSION_LINE.match(line)
+            if match:
+                by_thread.setdefault(match.group(1), []).append(match.group(2))
+        markers = set()
+        for thread, texts in by_thread.items():
+            self.assertEqual(len(texts) % 4, 0, texts)
+            for i in range(0, len(texts), 4):
+                connected, query, sent, disconnected = texts[i:i + 4]
+                self.assertTrue(CONNECTED.match(connected) and connected.startswith(ADDRESS + " "), texts)
+                self.assertTrue(1 <= count_of(connected) <= self.CLIENTS, connected)
+                self.assertTrue(query.startswith('Query: {"query":"test","id":"'), texts)
+                markers.add(query.split('"id":"')[1].rstrip('"}'))
+                self.assertEqual(sent, "Answer sent")
+                self.assertTrue(DISCONNECTED.match(disconnected) and disconnected.startswith(ADDRESS + " "), texts)
+        self.assertEqual(len(markers), total)
+
+
+if __name__ == "__main__":
+    unittest.main()
