@@ -137,18 +137,32 @@ class FailedStart(GatewayTestCase):
         ])
         self.assertEqual(gateway.trace_states(), [0, 2])
 
-    def test_no_server_waits_for_enter_on_a_console_input(self):
+    def test_no_server_waits_for_the_enter_key_on_a_terminal(self):
         if WINDOWS:
-            self.skipTest("a pipe is not a console under wine; the wait returns at once there")
+            self.skipTest("wine gives a program started from a pseudo-terminal no console input to read")
+        master, slave = os.openpty()
+        try:
+            gateway = self.start_gateway(server_pipe=unique_pipe(), stdin=slave)
+            gateway.wait_line("Press \"Enter\" to close application", timeout=30)
+            os.write(master, b"other keys")
+            with self.assertRaises(subprocess.TimeoutExpired):
+                gateway.proc.wait(1)
+            os.write(master, b"\n")
+            gateway.wait_exit(timeout=10)
+        finally:
+            os.close(master)
+            os.close(slave)
+
+    def test_no_console_input_does_not_hold_up_the_end(self):
         reader, writer = os.pipe()
         try:
             gateway = self.start_gateway(server_pipe=unique_pipe(), stdin=reader)
-            gateway.wait_line("Press \"Enter\" to close application", timeout=30)
+            # Input that is no console (a pipe that stays open) is not waited on.
+            self.assertEqual(gateway.wait_exit(timeout=30), 1)
         finally:
             os.close(reader)
             os.close(writer)
-        # A pipe is no terminal: the wait returns at once and the process ends.
-        gateway.wait_exit(timeout=30)
+        self.assertEqual(gateway.lines()[-1], "Press \"Enter\" to close application")
 
     def test_port_in_use_runs_the_shutdown_sequence(self):
         server = self.start_telvexd()
