@@ -5,28 +5,14 @@
 
 namespace {
 
-TCalendarTime FromSystemTime(const SYSTEMTIME& Time) {
-  TCalendarTime result;
-  result.Year = Time.wYear;
-  result.Month = Time.wMonth;
-  result.Day = Time.wDay;
-  result.Hour = Time.wHour;
-  result.Minute = Time.wMinute;
-  result.Second = Time.wSecond;
-  result.Millisecond = Time.wMilliseconds;
-  return result;
+TCalendarTime FromSystemTime(const SYSTEMTIME& T) {
+  return TCalendarTime{T.wYear, T.wMonth, T.wDay, T.wHour, T.wMinute, T.wSecond, T.wMilliseconds};
 }
 
-SYSTEMTIME ToSystemTime(const TCalendarTime& Time) {
-  SYSTEMTIME result{};
-  result.wYear = Time.Year;
-  result.wMonth = Time.Month;
-  result.wDay = Time.Day;
-  result.wHour = Time.Hour;
-  result.wMinute = Time.Minute;
-  result.wSecond = Time.Second;
-  result.wMilliseconds = Time.Millisecond;
-  return result;
+// SYSTEMTIME order: year, month, day of the week (not needed here), day,
+// hour, minute, second, milliseconds.
+SYSTEMTIME ToSystemTime(const TCalendarTime& T) {
+  return SYSTEMTIME{T.Year, T.Month, 0, T.Day, T.Hour, T.Minute, T.Second, T.Millisecond};
 }
 
 }  // namespace

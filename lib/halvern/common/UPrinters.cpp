@@ -49,26 +49,16 @@ int Print(const char* Prefix, const char* FormatText, va_list Args) {
 
 }  // namespace
 
-extern "C" HLVAPI int e_printf(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  const int result = Print("<3>", format, args);
-  va_end(args);
-  return result;
-}
+// The three printers differ only in their prefix.
+#define HLV_PRINTER(Name, Prefix)                          \
+  extern "C" HLVAPI int Name(const char* format, ...) {    \
+    va_list args;                                          \
+    va_start(args, format);                                \
+    const int result = Print(Prefix, format, args);        \
+    va_end(args);                                          \
+    return result;                                         \
+  }
 
-extern "C" HLVAPI int m_printf(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  const int result = Print("<5>", format, args);
-  va_end(args);
-  return result;
-}
-
-extern "C" HLVAPI int d_printf(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  const int result = Print("<7>", format, args);
-  va_end(args);
-  return result;
-}
+HLV_PRINTER(e_printf, "<3>")
+HLV_PRINTER(m_printf, "<5>")
+HLV_PRINTER(d_printf, "<7>")
