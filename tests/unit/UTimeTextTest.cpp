@@ -7,6 +7,8 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <thread>
+#include <vector>
 
 #include "common/UCommon.h"
 
@@ -296,6 +298,24 @@ TEST(ParseTimeTextClock, PresentMomentComesFromTheLocalClock) {
   ASSERT_TRUE(EncodeDateTime(After, High));
   EXPECT_LE(Low, Value);
   EXPECT_LE(Value, High);
+}
+
+TEST(ParseTimeTextClock, SessionThreadsReadTextsTogether) {
+  // The first use of the process-wide regional settings happens on many threads at once.
+  const char* const Texts[] = {"05.03.2014 10:15", "T-1.T.T 0:0", "10:15:20", "T.T-1.T T:T", "bad"};
+  std::vector<std::thread> Threads;
+  std::vector<int> Valid(8, 0);
+  for (size_t I = 0; I < Valid.size(); ++I) {
+    Threads.emplace_back([&Texts, &Count = Valid[I]] {
+      for (int Round = 0; Round < 200; ++Round)
+        for (const char* Text : Texts) {
+          TDateTime Value = 0;
+          Count += ParseTimeText(Text, Value) ? 1 : 0;
+        }
+    });
+  }
+  for (std::thread& Thread : Threads) Thread.join();
+  for (int Count : Valid) EXPECT_EQ(Count, 200 * 4);
 }
 
 TEST(EncodeDateTimeFields, DayCountAndFraction) {
