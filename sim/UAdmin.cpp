@@ -91,6 +91,10 @@ TJsonPtr Dispatch(TSimulator& Sim, TAcceptor& Pipe, const TJsonPtr& Request) {
     Sim.RefuseUntilMs.store(MonotonicMs() + 1000 * RequiredInteger(Request, u"seconds", 0, 86400));
     return OkAnswer();
   }
+  if (Op == u"delay") {
+    Sim.DelayMs.store(static_cast<int32_t>(RequiredInteger(Request, u"ms", 0, 60000)));
+    return OkAnswer();
+  }
   if (Op == u"eventlog") {
     const TJsonPtr Usable = GetField(Request, u"usable");
     if (Kind(Usable) != TJsonKind::Boolean) throw std::runtime_error("\"usable\" must be true or false");

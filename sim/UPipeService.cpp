@@ -1,7 +1,9 @@
 #include "UPipeService.h"
 
 #include <cstring>
+#include <chrono>
 #include <exception>
+#include <thread>
 
 #include "UHandlers.h"
 #include "protocol/UTvxWire.h"
@@ -30,6 +32,8 @@ bool ServeOne(TSimulator& Sim, TTvxStream& Stream) {
   const auto Op = static_cast<TTvxOp>(Header.Op);
   TTvxWriter Answer;
   bool Succeeded = false;
+  if (const int32_t Delay = Sim.DelayMs.load(); Delay > 0)
+    std::this_thread::sleep_for(std::chrono::milliseconds(Delay));
   if (!Sim.CountCall(Op)) {
     TTvxReader Request(Payload);
     Succeeded = HandleCall(Sim, Op, Request, Answer);

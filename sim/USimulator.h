@@ -39,7 +39,8 @@ class TSimulator {
   void ResetCounters();
 
   std::atomic<bool> LogUnusable{false};
-  std::atomic<int64_t> RefuseUntilMs{0};  // new connections are closed until then (monotonic ms)
+  std::atomic<int64_t> RefuseUntilMs{0};
+  std::atomic<int32_t> DelayMs{0};  // every call waits this long before it is answered  // new connections are closed until then (monotonic ms)
 
  private:
   static size_t Index(TTvxOp Op) { return static_cast<size_t>(Op) < Ops ? static_cast<size_t>(Op) : 0; }

@@ -39,7 +39,7 @@ int32_t NameCall(int32_t Handle, TTvxOp Op, const TTvxWriter& Request, char* Buf
 // The leading whole lines of Text (CR LF separated) that fit in Limit bytes.
 std::string WholeLines(const std::string& Text, size_t Limit) {
   if (Text.size() <= Limit) return Text;
-  const size_t End = Text.rfind("\r\n", Limit >= 2 ? Limit - 2 : 0);
+  const size_t End = Text.rfind("\r\n", Limit);  // the text before it has End bytes
   return End == std::string::npos ? std::string() : Text.substr(0, End);
 }
 

@@ -1,0 +1,330 @@
+// Win32 streams: named pipes \\MACHINE\pipe\NAME with overlapped I/O (so
+// that waits have time-outs and another thread can end them), and TCP on
+// 127.0.0.1 through Windows Sockets for the admin interface.
+#include "protocol/UTvxTransport.h"
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+
+namespace {
+
+// ---- named pipes ----
+
+constexpr DWORD PipeBufferSize = 64 * 1024;
+
+std::string PipePath(const std::string& Machine, const std::string& Pipe) {
+  return "\\\\" + (Machine.empty() ? std::string(".") : Machine) + "\\pipe\\" + Pipe;
+}
+
+class THandle {
+ public:
+  explicit THandle(HANDLE Handle = nullptr) : FHandle(Handle) {}
+  ~THandle() {
+    if (FHandle != nullptr && FHandle != INVALID_HANDLE_VALUE) CloseHandle(FHandle);
+  }
+  THandle(const THandle&) = delete;
+  THandle& operator=(const THandle&) = delete;
+  HANDLE Get() const { return FHandle; }
+
+ private:
+  HANDLE FHandle;
+};
+
+HANDLE NewEvent() { return CreateEventW(nullptr, TRUE, FALSE, nullptr); }
+
+class TPipeStream final : public TTvxStream {
+ public:
+  TPipeStream(HANDLE Pipe, bool ServerEnd)
+      : FPipe(Pipe), FServerEnd(ServerEnd), FReadEvent(NewEvent()), FWriteEvent(NewEvent()), FStopEvent(NewEvent()) {}
+  ~TPipeStream() override {
+    CancelIoEx(FPipe, nullptr);
+    if (FServerEnd) DisconnectNamedPipe(FPipe);
+    CloseHandle(FPipe);
+  }
+
+  int ReadSome(void* Buffer, size_t Size, int TimeoutMs) override {
+    DWORD Count = 0;
+    if (!Transfer(false, Buffer, static_cast<DWORD>(std::min<size_t>(Size, PipeBufferSize)), TimeoutMs, Count))
+      return FEnded ? 0 : -1;
+    return static_cast<int>(Count);
+  }
+
+  bool WriteAll(const void* Buffer, size_t Size, int TimeoutMs) override {
+    const auto* Bytes = static_cast<const char*>(Buffer);
+    while (Size > 0) {
+      DWORD Count = 0;
+      if (!Transfer(true, const_cast<char*>(Bytes), static_cast<DWORD>(std::min<size_t>(Size, PipeBufferSize)),
+                    TimeoutMs, Count) ||
+          Count == 0)
+        return false;
+      Bytes += Count;
+      Size -= Count;
+    }
+    return true;
+  }
+
+  bool HungUp() override {
+    if (WaitForSingleObject(FStopEvent.Get(), 0) == WAIT_OBJECT_0) return true;
+    DWORD Available = 0;
+    return !PeekNamedPipe(FPipe, nullptr, 0, nullptr, &Available, nullptr);
+  }
+
+  void Shutdown() override {
+    SetEvent(FStopEvent.Get());
+    CancelIoEx(FPipe, nullptr);
+    // The server end can end the link at once; the client's end ends when
+    // its handle closes.
+    if (FServerEnd) DisconnectNamedPipe(FPipe);
+  }
+
+ private:
+  // One overlapped read or write, waiting at most TimeoutMs or until
+  // Shutdown. FEnded tells a read that met the end of the pipe.
+  bool Transfer(bool Write, void* Buffer, DWORD Size, int TimeoutMs, DWORD& Count) {
+    FEnded = false;
+    if (WaitForSingleObject(FStopEvent.Get(), 0) == WAIT_OBJECT_0) return false;
+    OVERLAPPED Overlapped{};
+    Overlapped.hEvent = Write ? FWriteEvent.Get() : FReadEvent.Get();
+    ResetEvent(Overlapped.hEvent);
+    const BOOL Done = Write ? WriteFile(FPipe, Buffer, Size, nullptr, &Overlapped)
+                            : ReadFile(FPipe, Buffer, Size, nullptr, &Overlapped);
+    if (!Done && GetLastError() != ERROR_IO_PENDING) return Failed();
+    const HANDLE Waits[2] = {Overlapped.hEvent, FStopEvent.Get()};
+    const DWORD Woken = WaitForMultipleObjects(2, Waits, FALSE, TimeoutMs < 0 ? INFINITE : static_cast<DWORD>(TimeoutMs));
+    if (Woken != WAIT_OBJECT_0) CancelIoEx(FPipe, &Overlapped);
+    // Waits for the operation to end, also when it was just cancelled: an
+    // operation that completed all the same keeps its bytes.
+    if (!GetOverlappedResult(FPipe, &Overlapped, &Count, TRUE)) return Failed();
+    return true;
+  }
+
+  bool Failed() {
+    const DWORD Error = GetLastError();
+    FEnded = Error == ERROR_BROKEN_PIPE || Error == ERROR_PIPE_NOT_CONNECTED || Error == ERROR_NO_DATA;
+    return false;
+  }
+
+  HANDLE FPipe;
+  bool FServerEnd;
+  THandle FReadEvent, FWriteEvent, FStopEvent;
+  bool FEnded = false;
+};
+
+class TPipeListener final : public TTvxListener {
+ public:
+  TPipeListener(std::string Path, HANDLE First) : FPath(std::move(Path)), FNext(First), FCloseEvent(NewEvent()) {}
+  ~TPipeListener() override {
+    if (FNext != INVALID_HANDLE_VALUE) CloseHandle(FNext);
+  }
+
+  std::unique_ptr<TTvxStream> Accept() override {
+    while (FNext != INVALID_HANDLE_VALUE && WaitForSingleObject(FCloseEvent.Get(), 0) != WAIT_OBJECT_0) {
+      if (WaitConnected()) {
+        const HANDLE Connected = FNext;
+        FNext = NewInstance(FPath, false);  // ready before this one is handed over
+        return std::make_unique<TPipeStream>(Connected, true);
+      }
+      DisconnectNamedPipe(FNext);  // a client that came and went: use the instance again
+    }
+    return nullptr;
+  }
+
+  void Close() override { SetEvent(FCloseEvent.Get()); }
+
+  static HANDLE NewInstance(const std::string& Path, bool First) {
+    return CreateNamedPipeA(Path.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | (First ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0),
+                            PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, PIPE_UNLIMITED_INSTANCES, PipeBufferSize,
+                            PipeBufferSize, 0, nullptr);
+  }
+
+ private:
+  // Waits for a client on FNext; false when none came (closed, or failed).
+  bool WaitConnected() {
+    THandle Event(NewEvent());
+    OVERLAPPED Overlapped{};
+    Overlapped.hEvent = Event.Get();
+    if (ConnectNamedPipe(FNext, &Overlapped)) return true;
+    const DWORD Error = GetLastError();
+    if (Error == ERROR_PIPE_CONNECTED) return true;
+    if (Error != ERROR_IO_PENDING) return false;
+    const HANDLE Waits[2] = {Event.Get(), FCloseEvent.Get()};
+    const DWORD Woken = WaitForMultipleObjects(2, Waits, FALSE, INFINITE);
+    if (Woken != WAIT_OBJECT_0) CancelIoEx(FNext, &Overlapped);
+    DWORD Ignored = 0;
+    return GetOverlappedResult(FNext, &Overlapped, &Ignored, TRUE) && Woken == WAIT_OBJECT_0;
+  }
+
+  std::string FPath;
+  HANDLE FNext;
+  THandle FCloseEvent;
+};
+
+// ---- loopback TCP ----
+
+void StartWinsock() {
+  static std::once_flag Once;
+  std::call_once(Once, [] {
+    WSADATA Data;
+    WSAStartup(MAKEWORD(2, 2), &Data);
+  });
+}
+
+sockaddr_in LoopbackAddress(uint16_t Port) {
+  sockaddr_in Address{};
+  Address.sin_family = AF_INET;
+  Address.sin_port = htons(Port);
+  Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return Address;
+}
+
+// Waits until Socket is readable (or writable); 1 ready, 0 time-out, -1 failure.
+int WaitSocket(SOCKET Socket, bool Write, int TimeoutMs) {
+  fd_set Set;
+  FD_ZERO(&Set);
+  FD_SET(Socket, &Set);
+  timeval Time{TimeoutMs / 1000, (TimeoutMs % 1000) * 1000};
+  const int Ready = select(0, Write ? nullptr : &Set, Write ? &Set : nullptr, nullptr, &Time);
+  return Ready == SOCKET_ERROR ? -1 : Ready;
+}
+
+class TSocketStream final : public TTvxStream {
+ public:
+  explicit TSocketStream(SOCKET Socket) : FSocket(Socket) {}
+  ~TSocketStream() override { closesocket(FSocket); }
+
+  int ReadSome(void* Buffer, size_t Size, int TimeoutMs) override {
+    if (!Wait(false, TimeoutMs)) return -1;
+    const int Count = recv(FSocket, static_cast<char*>(Buffer), static_cast<int>(std::min<size_t>(Size, 1 << 20)), 0);
+    return Count == SOCKET_ERROR ? -1 : Count;
+  }
+
+  bool WriteAll(const void* Buffer, size_t Size, int TimeoutMs) override {
+    const auto* Bytes = static_cast<const char*>(Buffer);
+    while (Size > 0) {
+      if (!Wait(true, TimeoutMs)) return false;
+      const int Count = send(FSocket, Bytes, static_cast<int>(std::min<size_t>(Size, 1 << 20)), 0);
+      if (Count == SOCKET_ERROR || Count == 0) return false;
+      Bytes += Count;
+      Size -= static_cast<size_t>(Count);
+    }
+    return true;
+  }
+
+  bool HungUp() override {
+    if (FShut.load()) return true;
+    const int Ready = WaitSocket(FSocket, false, 0);
+    char Byte;
+    return Ready < 0 || (Ready > 0 && recv(FSocket, &Byte, 1, MSG_PEEK) <= 0);
+  }
+
+  void Shutdown() override {
+    FShut.store(true);
+    shutdown(FSocket, SD_BOTH);
+  }
+
+ private:
+  // Waits in short slices so that Shutdown is noticed; false on time-out,
+  // failure or shutdown.
+  bool Wait(bool Write, int TimeoutMs) {
+    constexpr int Slice = 100;
+    for (int Waited = 0; TimeoutMs < 0 || Waited < TimeoutMs; Waited += Slice) {
+      if (FShut.load()) return false;
+      const int Ready = WaitSocket(FSocket, Write, TimeoutMs < 0 ? Slice : std::min(Slice, TimeoutMs - Waited));
+      if (Ready != 0) return Ready > 0 && !FShut.load();
+    }
+    return false;
+  }
+
+  SOCKET FSocket;
+  std::atomic<bool> FShut{false};
+};
+
+class TSocketListener final : public TTvxListener {
+ public:
+  explicit TSocketListener(SOCKET Socket) : FSocket(Socket) {}
+  ~TSocketListener() override { Close(); }
+
+  std::unique_ptr<TTvxStream> Accept() override {
+    for (;;) {
+      const SOCKET Listening = FSocket.load();
+      if (Listening == INVALID_SOCKET) return nullptr;
+      const SOCKET Accepted = accept(Listening, nullptr, nullptr);
+      if (Accepted != INVALID_SOCKET) return std::make_unique<TSocketStream>(Accepted);
+      if (FSocket.load() == INVALID_SOCKET || WSAGetLastError() != WSAECONNRESET) return nullptr;
+    }
+  }
+
+  void Close() override {
+    const SOCKET Socket = FSocket.exchange(INVALID_SOCKET);
+    if (Socket != INVALID_SOCKET) closesocket(Socket);  // wakes accept
+  }
+
+ private:
+  std::atomic<SOCKET> FSocket;
+};
+
+std::string LastErrorText() {
+  char Text[256] = {};
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, GetLastError(), 0, Text,
+                 sizeof Text - 1, nullptr);
+  return Text;
+}
+
+}  // namespace
+
+std::unique_ptr<TTvxStream> TvxConnectPipe(const std::string& Machine, const std::string& Pipe, int TimeoutMs) {
+  if (Pipe.empty()) return nullptr;
+  const std::string Path = PipePath(Machine, Pipe);
+  for (int Attempt = 0; Attempt < 3; ++Attempt) {
+    const HANDLE Handle = CreateFileA(Path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OVERLAPPED, nullptr);
+    if (Handle != INVALID_HANDLE_VALUE) return std::make_unique<TPipeStream>(Handle, false);
+    if (GetLastError() != ERROR_PIPE_BUSY || !WaitNamedPipeA(Path.c_str(), static_cast<DWORD>(TimeoutMs))) break;
+  }
+  return nullptr;
+}
+
+std::unique_ptr<TTvxListener> TvxListenPipe(const std::string& Pipe, std::string& Error) {
+  const std::string Path = PipePath(".", Pipe);
+  const HANDLE First = TPipeListener::NewInstance(Path, true);
+  if (First == INVALID_HANDLE_VALUE) {
+    Error = LastErrorText();
+    return nullptr;
+  }
+  return std::make_unique<TPipeListener>(Path, First);
+}
+
+std::unique_ptr<TTvxListener> TvxListenLoopback(uint16_t Port, std::string& Error) {
+  StartWinsock();
+  const SOCKET Socket = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  const BOOL On = TRUE;
+  if (Socket != INVALID_SOCKET)
+    setsockopt(Socket, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&On), sizeof On);
+  const sockaddr_in Address = LoopbackAddress(Port);
+  if (Socket == INVALID_SOCKET || bind(Socket, reinterpret_cast<const sockaddr*>(&Address), sizeof Address) != 0 ||
+      listen(Socket, 64) != 0) {
+    Error = "Windows Sockets error " + std::to_string(WSAGetLastError());
+    if (Socket != INVALID_SOCKET) closesocket(Socket);
+    return nullptr;
+  }
+  return std::make_unique<TSocketListener>(Socket);
+}
+
+std::unique_ptr<TTvxStream> TvxConnectLoopback(uint16_t Port, int /*TimeoutMs*/) {
+  StartWinsock();
+  const SOCKET Socket = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (Socket == INVALID_SOCKET) return nullptr;
+  const sockaddr_in Address = LoopbackAddress(Port);
+  if (connect(Socket, reinterpret_cast<const sockaddr*>(&Address), sizeof Address) != 0) {
+    closesocket(Socket);
+    return nullptr;
+  }
+  const BOOL On = TRUE;
+  setsockopt(Socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&On), sizeof On);
+  return std::make_unique<TSocketStream>(Socket);
+}
