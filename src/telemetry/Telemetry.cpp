@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "common/UScan.h"
+#include "platform/CodePage.h"
 
 bool ParsePointAddress(std::string_view Text, TPointAddress& Address) {
   int32_t Channel = 0, Rtu = 0, Point = 0;
@@ -13,6 +14,10 @@ bool ParsePointAddress(std::string_view Text, TPointAddress& Address) {
   Address.Rtu = static_cast<uint16_t>(Rtu);
   Address.Point = static_cast<uint16_t>(Point);
   return true;
+}
+
+bool ParsePointAddress(std::u16string_view Text, TPointAddress& Address) {
+  return ParsePointAddress(Utf16ToAnsi(Text), Address);
 }
 
 namespace {

@@ -24,6 +24,8 @@ static_assert(offsetof(TPointAddress, Channel) == 0 && offsetof(TPointAddress, R
 // accepted, whatever follows the third number is ignored). Channel 0 to 255,
 // RTU 1 to 255, point 1 to 65535. On false, Address is left untouched.
 bool ParsePointAddress(std::string_view Text, TPointAddress& Address);
+// The same for a query's text, taken in the ANSI code page.
+bool ParsePointAddress(std::u16string_view Text, TPointAddress& Address);
 
 // The number conversion of query fields: leading blanks, an optional "+" or
 // "-", then decimal digits, or hexadecimal digits after "$" or "0x" ("0X"),

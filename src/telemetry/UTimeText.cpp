@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "common/UCommon.h"
+#include "platform/CodePage.h"
 #include "telemetry/UTimeTextForms.h"
 
 using namespace std::chrono;
@@ -32,6 +33,8 @@ bool ParseTimeText(std::string_view Text, TDateTime& Value) {
   // One reading of the clock serves the year window and the relative form alike.
   return ParseTimeText(Text, Value, TTimeTextContext{LocalTimeNow(), RegionalSettings()});
 }
+
+bool ParseTimeText(std::u16string_view Text, TDateTime& Value) { return ParseTimeText(Utf16ToAnsi(Text), Value); }
 
 int64_t DateTimeToUnix(TDateTime Value) {
   const double Seconds = (Value - 25569.0) * 86400.0;

@@ -39,6 +39,8 @@ struct TTimeTextContext {
 // is set.
 bool ParseTimeText(std::string_view Text, TDateTime& Value);
 bool ParseTimeText(std::string_view Text, TDateTime& Value, const TTimeTextContext& Context);
+// The same for a query's text, taken in the ANSI code page.
+bool ParseTimeText(std::u16string_view Text, TDateTime& Value);
 
 // The date-time of calendar fields (year 1 to 9999, a real date, hour below
 // 24, minute and second below 60, millisecond below 1000); false otherwise,

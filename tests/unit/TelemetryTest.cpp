@@ -68,6 +68,17 @@ TEST(PointAddressParse, ScannerLeniencyKept) {
   }
 }
 
+TEST(PointAddressParse, QueryTextsInUtf16) {
+  TPointAddress Address = Untouched;
+  EXPECT_TRUE(ParsePointAddress(u" 7.8.9", Address));
+  EXPECT_TRUE(SameAddress(Address, TPointAddress{7, 8, 9}));
+  // Digits of other scripts are no digits of an address.
+  Address = Untouched;
+  EXPECT_FALSE(ParsePointAddress(u"1.2.\u0663", Address));
+  EXPECT_FALSE(ParsePointAddress(u"\uFF11.2.3", Address));
+  EXPECT_TRUE(SameAddress(Address, Untouched));
+}
+
 TEST(IntTextInRangeForms, DecimalAndHexadecimalWithBlanksAndSigns) {
   const struct {
     const char* Text;

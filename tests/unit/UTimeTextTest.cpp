@@ -300,6 +300,18 @@ TEST(ParseTimeTextClock, PresentMomentComesFromTheLocalClock) {
   EXPECT_LE(Value, High);
 }
 
+TEST(ParseTimeTextClock, QueryTextsInUtf16) {
+  TDateTime Value = Sentinel;
+  ASSERT_TRUE(ParseTimeText(u"05.03.2014 10:15", Value));
+  EXPECT_EQ(DateTimeToUnix(Value), Seconds(2014y / 3 / 5, 10, 15));
+  EXPECT_TRUE(ParseTimeText(u"T.T.T T:T", Value));
+  // A Cyrillic capital Te looks like T but is not the letter of the relative form.
+  Value = Sentinel;
+  EXPECT_FALSE(ParseTimeText(u"\u0422.T.T T:T", Value));
+  EXPECT_FALSE(ParseTimeText(u"\u0661.3.2014", Value));
+  EXPECT_EQ(Value, Sentinel);
+}
+
 TEST(ParseTimeTextClock, SessionThreadsReadTextsTogether) {
   // The first use of the process-wide regional settings happens on many threads at once.
   const char* const Texts[] = {"05.03.2014 10:15", "T-1.T.T 0:0", "10:15:20", "T.T-1.T T:T", "bad"};
