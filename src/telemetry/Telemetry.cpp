@@ -6,9 +6,33 @@
 #include "common/UScan.h"
 #include "platform/CodePage.h"
 
+namespace {
+
+// The scanner's numbers wrap around at 32 bits, so "4294967297.2.3" would
+// read as channel 1 and a mistyped address would name a real point. Before
+// the third number only blanks, signs and the two points stand, so the first
+// three runs of digits are the three numbers: none of them may exceed 65535.
+bool AddressNumbersFit(std::string_view Text) {
+  int Runs = 0;
+  for (size_t Pos = 0; Pos < Text.size() && Runs < 3;) {
+    if (Text[Pos] < '0' || Text[Pos] > '9') {
+      ++Pos;
+      continue;
+    }
+    uint32_t Value = 0;
+    for (; Pos < Text.size() && Text[Pos] >= '0' && Text[Pos] <= '9'; ++Pos)
+      if ((Value = Value * 10 + static_cast<uint32_t>(Text[Pos] - '0')) > 65535) return false;
+    ++Runs;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool ParsePointAddress(std::string_view Text, TPointAddress& Address) {
   int32_t Channel = 0, Rtu = 0, Point = 0;
   if (ScanText(Text, "%d.%d.%d", {&Channel, &Rtu, &Point}) < 3) return false;
+  if (!AddressNumbersFit(Text)) return false;
   if (Channel < 0 || Channel > 255 || Rtu < 1 || Rtu > 255 || Point < 1 || Point > 65535) return false;
   Address.Channel = static_cast<uint16_t>(Channel);
   Address.Rtu = static_cast<uint16_t>(Rtu);
