@@ -3,9 +3,14 @@
 // a console or terminal and real signals; the end-to-end tests cover them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <future>
+#include <optional>
+#include <sstream>
+#include <string>
 #include <thread>
 
 #include "halvern.h"
@@ -80,6 +85,34 @@ TEST(Threads, IdentifierIsStablePerThreadAndDistinctBetweenLiveThreads) {
   const auto [id, stable] = other.get();
   EXPECT_NE(id, mine);
   EXPECT_TRUE(stable);
+}
+
+// The nice value of thread Id as Linux shows it in /proc; nothing where
+// there is no such file (Windows).
+std::optional<int> NiceValue(uint32_t Id) {
+  std::ifstream file("/proc/self/task/" + std::to_string(Id) + "/stat");
+  std::string stat;
+  if (!std::getline(file, stat) || stat.rfind(')') == std::string::npos) return std::nullopt;
+  // After the command name: state, then fields 4 to 19; nice is field 19.
+  std::istringstream fields(stat.substr(stat.rfind(')') + 1));
+  std::string field;
+  for (int i = 3; i <= 19 && fields >> field; ++i) {
+  }
+  return fields ? std::optional<int>(std::stoi(field)) : std::nullopt;
+}
+
+TEST(Threads, BelowNormalPriorityLowersOnlyTheCallingThreadAndOnlyOnce) {
+  const std::optional<int> normal = NiceValue(CurrentThreadId());
+  if (!normal) GTEST_SKIP() << "thread priorities are not visible here";
+  const auto [lowered, again] = std::async(std::launch::async, [] {
+                                  SetBelowNormalPriority();
+                                  const std::optional<int> once = NiceValue(CurrentThreadId());
+                                  SetBelowNormalPriority();
+                                  return std::make_pair(once, NiceValue(CurrentThreadId()));
+                                }).get();
+  EXPECT_EQ(lowered, std::min(*normal + 1, 19));
+  EXPECT_EQ(again, lowered);
+  EXPECT_EQ(NiceValue(CurrentThreadId()), normal);
 }
 
 // ---- local time ------------------------------------------------------------

@@ -26,21 +26,23 @@ std::string PrefixLines(const char* Prefix, const std::string& Text) {
   return result;
 }
 
-std::string Format(const char* Format, va_list Args) {
+// False when Format cannot be applied to Args.
+bool FormatText(const char* Format, va_list Args, std::string& Text) {
   va_list measure;
   va_copy(measure, Args);
   const int length = std::vsnprintf(nullptr, 0, Format, measure);
   va_end(measure);
-  if (length < 0) return {};
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  std::vsnprintf(text.data(), text.size(), Format, Args);
-  text.resize(static_cast<size_t>(length));
-  return text;
+  if (length < 0) return false;
+  Text.assign(static_cast<size_t>(length) + 1, '\0');
+  std::vsnprintf(Text.data(), Text.size(), Format, Args);
+  Text.resize(static_cast<size_t>(length));
+  return true;
 }
 
-int Print(const char* Prefix, const char* FormatText, va_list Args) {
-  if (FormatText == nullptr) return -1;
-  const std::string out = PrefixLines(Prefix, Format(FormatText, Args));
+int Print(const char* Prefix, const char* Format, va_list Args) {
+  std::string text;
+  if (Format == nullptr || !FormatText(Format, Args, text)) return -1;
+  const std::string out = PrefixLines(Prefix, text);
   std::lock_guard<std::mutex> lock(PrintLock);
   const size_t written = std::fwrite(out.data(), 1, out.size(), stderr);
   std::fflush(stderr);

@@ -84,9 +84,11 @@ std::thread StartQuietThread(TBody Body) {
 // registration, ended at process exit (which joins the watcher).
 class TMonitor {
  public:
+  // The handler comes last: should the watcher fail to start, the stop
+  // event is closed again and SIGTERM must not reach for it.
   TMonitor() {
-    if (Stop.Fd >= 0) InstallTerminateHandler();
     Watcher = StartQuietThread([this] { Watch(); });
+    if (Stop.Fd >= 0) InstallTerminateHandler();
   }
   ~TMonitor() {
     StopDescriptor = -1;

@@ -4,7 +4,8 @@
 // Control events. Win32: every event of SetConsoleCtrlHandler (Ctrl+C,
 // Ctrl+Break, closing the window, log-off, shut-down). POSIX: SIGINT,
 // SIGQUIT and SIGHUP, taken by a thread of this unit that waits for them
-// with sigwait; no code of the program runs inside a signal handler. The
+// with sigwait; no code of the program runs inside a signal handler, and a
+// disposition inherited as "ignored" makes no difference (as on Windows). The
 // callback runs on that thread (Win32: on the thread the console creates
 // for the event), never on the main thread; every event is reported as
 // handled, so the console never ends the process itself.
