@@ -4,7 +4,7 @@ and run the shutdown sequence; the trace service sees states 0, 1, 2."""
 
 import unittest
 
-from harness import WINDOWS, GatewayTestCase
+from harness import GatewayTestCase
 
 SHUTDOWN = ["Shutting down application ...", "Closing in 5 seconds"]
 
@@ -31,9 +31,6 @@ class Shutdown(GatewayTestCase):
         self.assertIn("stop-event signalled", gateway.trace())
 
     def test_ctrl_c_runs_the_shutdown_sequence(self):
-        if WINDOWS:
-            self.skipTest("wine turns SIGINT into a console control event only for a process "
-                          "attached to a real console; the stop event covers the same loop exit")
         gateway = self.serving_gateway()
         gateway.interrupt()
         self.assert_shut_down(gateway)
