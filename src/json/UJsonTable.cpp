@@ -19,59 +19,37 @@ int CompareTo(std::uint32_t Hash, std::u16string_view Key, const TJsonAvlEntry& 
   return Key.compare(Entry.Key);
 }
 
-void RotateRight(TSlot& Slot) {
-  TSlot Pivot = std::move(Slot->Left);
-  Slot->Left = std::move(Pivot->Right);
-  Pivot->Right = std::move(Slot);
+TSlot& Child(TJsonAvlEntry& Entry, bool Right) { return Right ? Entry.Right : Entry.Left; }
+
+// Lifts the child on the side opposite to Toward into Slot's place.
+void Rotate(TSlot& Slot, bool Toward) {
+  TSlot Pivot = std::move(Child(*Slot, !Toward));
+  Child(*Slot, !Toward) = std::move(Child(*Pivot, Toward));
+  Child(*Pivot, Toward) = std::move(Slot);
   Slot = std::move(Pivot);
 }
 
-void RotateLeft(TSlot& Slot) {
-  TSlot Pivot = std::move(Slot->Right);
-  Slot->Right = std::move(Pivot->Left);
-  Pivot->Left = std::move(Slot);
-  Slot = std::move(Pivot);
-}
-
-// Balance factors after a double rotation that lifts Middle above
-// LeftChild and RightChild: each child receives one of Middle's subtrees,
-// and the one that gets the shorter subtree leans away from it.
-void SettleDouble(TJsonAvlEntry& LeftChild, TJsonAvlEntry& Middle, TJsonAvlEntry& RightChild) {
-  LeftChild.Balance = Middle.Balance > 0 ? -1 : 0;
-  RightChild.Balance = Middle.Balance < 0 ? 1 : 0;
+// Slot leans two to the Right (or left) side after that subtree grew: a
+// single rotation when its child there leans the same way, else a double
+// rotation that lifts the grandchild between them.
+void Rebalance(TSlot& Slot, bool Right) {
+  const std::int8_t Lean = Right ? 1 : -1;
+  TJsonAvlEntry& Top = *Slot;
+  TJsonAvlEntry& Heavy = *Child(Top, Right);
+  if (Heavy.Balance == Lean) {
+    Top.Balance = 0;
+    Heavy.Balance = 0;
+    Rotate(Slot, !Right);
+    return;
+  }
+  // Top and Heavy each receive one of Middle's subtrees; the one that gets
+  // the shorter subtree leans away from it.
+  TJsonAvlEntry& Middle = *Child(Heavy, !Right);
+  Top.Balance = Middle.Balance == Lean ? static_cast<std::int8_t>(-Lean) : 0;
+  Heavy.Balance = Middle.Balance == -Lean ? Lean : 0;
   Middle.Balance = 0;
-}
-
-// Slot leans two to the left after its left subtree grew.
-void FixLeftHeavy(TSlot& Slot) {
-  TJsonAvlEntry& Left = *Slot->Left;
-  if (Left.Balance < 0) {
-    Slot->Balance = 0;
-    Left.Balance = 0;
-    RotateRight(Slot);
-    return;
-  }
-  TJsonAvlEntry& Top = *Slot;
-  TJsonAvlEntry& Middle = *Left.Right;
-  SettleDouble(Left, Middle, Top);
-  RotateLeft(Slot->Left);
-  RotateRight(Slot);
-}
-
-// Slot leans two to the right after its right subtree grew.
-void FixRightHeavy(TSlot& Slot) {
-  TJsonAvlEntry& Right = *Slot->Right;
-  if (Right.Balance > 0) {
-    Slot->Balance = 0;
-    Right.Balance = 0;
-    RotateLeft(Slot);
-    return;
-  }
-  TJsonAvlEntry& Top = *Slot;
-  TJsonAvlEntry& Middle = *Right.Left;
-  SettleDouble(Top, Middle, Right);
-  RotateRight(Slot->Right);
-  RotateLeft(Slot);
+  Rotate(Child(Top, Right), Right);
+  Rotate(Slot, !Right);
 }
 
 }  // namespace
@@ -104,18 +82,12 @@ bool TJsonAvlTree::InsertAt(TSlot& Slot, std::u16string& Key, std::uint32_t Hash
     Slot->Value = std::move(Value);
     return false;
   }
-  if (Order < 0) {
-    if (!InsertAt(Slot->Left, Key, Hash, Value)) return false;
-    if (--Slot->Balance == -2) {
-      FixLeftHeavy(Slot);
-      return false;
-    }
-  } else {
-    if (!InsertAt(Slot->Right, Key, Hash, Value)) return false;
-    if (++Slot->Balance == 2) {
-      FixRightHeavy(Slot);
-      return false;
-    }
+  const bool Right = Order > 0;
+  if (!InsertAt(Child(*Slot, Right), Key, Hash, Value)) return false;
+  Slot->Balance = static_cast<std::int8_t>(Slot->Balance + (Right ? 1 : -1));
+  if (Slot->Balance == (Right ? 2 : -2)) {
+    Rebalance(Slot, Right);
+    return false;
   }
   return Slot->Balance != 0;
 }
