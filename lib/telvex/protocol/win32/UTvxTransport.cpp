@@ -291,6 +291,14 @@ std::unique_ptr<TTvxStream> TvxConnectPipe(const std::string& Machine, const std
 
 std::unique_ptr<TTvxListener> TvxListenPipe(const std::string& Pipe, std::string& Error) {
   const std::string Path = PipePath(".", Pipe);
+  // Another server on the name answers a client (or is busy); not every
+  // Windows-alike refuses a second first instance by itself.
+  const HANDLE Probe = CreateFileA(Path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (Probe != INVALID_HANDLE_VALUE || GetLastError() == ERROR_PIPE_BUSY) {
+    if (Probe != INVALID_HANDLE_VALUE) CloseHandle(Probe);
+    Error = "the pipe name is in use";
+    return nullptr;
+  }
   const HANDLE First = TPipeListener::NewInstance(Path, true);
   if (First == INVALID_HANDLE_VALUE) {
     Error = LastErrorText();
