@@ -8,7 +8,9 @@
 // disposition inherited as "ignored" makes no difference (as on Windows). The
 // callback runs on that thread (Win32: on the thread the console creates
 // for the event), never on the main thread; every event is reported as
-// handled, so the console never ends the process itself.
+// handled, so Ctrl+C and Ctrl+Break never end the process by themselves.
+// (After a close, log-off or shut-down event Windows ends the process soon
+// after the callback returns, whatever it reports.)
 #pragma once
 
 #include <string>
