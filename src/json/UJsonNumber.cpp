@@ -17,13 +17,6 @@ constexpr std::uint64_t Int64Magnitude = 9223372036854775808ull;  // 2^63
 
 bool IsDigit(char16_t C) { return C >= u'0' && C <= u'9'; }
 
-int HexDigit(char16_t C) {
-  if (IsDigit(C)) return C - u'0';
-  if (C >= u'a' && C <= u'f') return C - u'a' + 10;
-  if (C >= u'A' && C <= u'F') return C - u'A' + 10;
-  return -1;
-}
-
 // Applies the sign to a magnitude, saturating at the 64-bit range.
 std::int64_t Signed(bool Negative, std::uint64_t Magnitude) {
   if (Negative) {
@@ -126,6 +119,13 @@ void AppendTrimmed(std::u16string& Out, std::string_view Digits) {
 }
 
 }  // namespace
+
+int HexDigit(char16_t C) {
+  if (IsDigit(C)) return C - u'0';
+  if (C >= u'a' && C <= u'f') return C - u'a' + 10;
+  if (C >= u'A' && C <= u'F') return C - u'A' + 10;
+  return -1;
+}
 
 TJsonPtr NumberFromText(std::u16string_view Text) {
   const std::size_t Point = Text.find(u'.');

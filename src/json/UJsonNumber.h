@@ -8,6 +8,9 @@
 
 #include "json/UJson.h"
 
+// The value of a hexadecimal digit of either letter case, or -1.
+int HexDigit(char16_t C);
+
 // A parsed number text (digits, "+", "-", ".", "e", "E"): an integer when it
 // has no ".", "e" or "E", a currency when it has a "." with at most four
 // digits after it and no exponent, otherwise a double. Texts that are not

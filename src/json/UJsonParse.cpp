@@ -32,13 +32,6 @@ bool ContinuesWord(char16_t C) {
 // Characters that cannot start an unquoted key ("}" closes the object).
 bool IsKeyStop(char16_t C) { return std::u16string_view(u"(),.:[]{").find(C) != std::u16string_view::npos; }
 
-int HexValue(char16_t C) {
-  if (C >= u'0' && C <= u'9') return C - u'0';
-  if (C >= u'a' && C <= u'f') return C - u'a' + 10;
-  if (C >= u'A' && C <= u'F') return C - u'A' + 10;
-  return -1;
-}
-
 class TJsonParser {
  public:
   explicit TJsonParser(std::u16string_view Text) : FPos(Text.data()), FEnd(Text.data() + Text.size()) {}
@@ -210,7 +203,7 @@ class TJsonParser {
   bool ReadHex(int Digits, std::u16string& Text) {
     unsigned Unit = 0;
     for (int I = 0; I < Digits; ++I) {
-      const int Digit = AtEnd() ? -1 : HexValue(*FPos++);
+      const int Digit = AtEnd() ? -1 : HexDigit(*FPos++);
       if (Digit < 0) return false;
       Unit = Unit * 16 + static_cast<unsigned>(Digit);
     }
