@@ -138,9 +138,13 @@ class Process:
             self.proc.wait()
         for reader in self._readers:
             reader.join(5)
-        self.proc.stdout.close()
-        if self.proc.stderr:
-            self.proc.stderr.close()
+        # Under wine a wineserver started by this program may hold its output
+        # open after it ended: closing a stream that a reader still waits on
+        # would block, so such a stream is left to its reader.
+        if not any(reader.is_alive() for reader in self._readers):
+            self.proc.stdout.close()
+            if self.proc.stderr:
+                self.proc.stderr.close()
 
 
 class Telvexd(Process):
