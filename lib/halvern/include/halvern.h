@@ -21,7 +21,9 @@
  *  - Events are eventfd descriptors numbered 3 or above, close-on-exec.
  *  - Once the start event is signalled, a halvern thread tells the service
  *    manager "READY=1" on the datagram socket named by $NOTIFY_SOCKET (when
- *    set; a leading '@' names an abstract socket).
+ *    set; a leading '@' names an abstract socket). It does so a moment
+ *    later: a process that ends right after signalling may end first (the
+ *    service manager then sees the end instead).
  *  - From registration on, SIGTERM signals the stop event (the handler only
  *    writes to the eventfd); SIGTERM no longer ends the process by itself.
  *    Once the stop event is signalled, "STOPPING=1" goes to $NOTIFY_SOCKET.
@@ -49,8 +51,11 @@
  *        stop-event signalled
  *    "register" comes from hlvPmonLocalRegisterProcess (entries joined by
  *    single spaces), "alloc" from strac_AllocServer, "state" from
- *    strac_SetServerState; the two event lines are written once each by
- *    halvern when it sees the event signalled.
+ *    strac_SetServerState, each before the call returns. The two event
+ *    lines are written once each by a halvern thread (POSIX) or thread-pool
+ *    wait (Win32) soon after the event is signalled, so their place among
+ *    the other lines may vary, and a process that ends at once may not get
+ *    to write them.
  */
 #ifndef HALVERN_H
 #define HALVERN_H
