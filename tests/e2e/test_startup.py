@@ -8,9 +8,11 @@ import re
 import shutil
 import socket
 import subprocess
+import tempfile
+import time
 import unittest
 
-from harness import BIN, SUFFIX, WINDOWS, GatewayTestCase, free_port, unique_pipe
+from harness import BIN, SLOW, SUFFIX, WINDOWS, GatewayTestCase, free_port, unique_pipe
 
 RULE = "=" * 20
 
@@ -101,6 +103,31 @@ class Startup(GatewayTestCase):
         with open(os.path.join(gateway.workdir, match.group(1)), "rb") as f:
             logged = f.read().decode("cp1251").split("\r\n")
         self.assertEqual(logged[:check], gateway.lines()[:check])
+
+    def test_log_file_of_a_restart_never_empties_an_earlier_one(self):
+        # Files named after each of the next seconds already hold lines: the
+        # gateway must add a counter to the name instead of emptying one.
+        workdir = tempfile.mkdtemp(prefix="vorlane-e2e-")
+        self._dirs.append(workdir)
+        os.mkdir(os.path.join(workdir, "Logs"))
+        now = time.time()
+        earlier = {}
+        for second in range(int(60 * SLOW)):
+            moment = time.localtime(now + second)
+            # At midnight exactly the stamp is the date alone.
+            stamp = time.strftime("%d-%m-%Y" if moment[3:6] == (0, 0, 0) else "%d-%m-%Y %H-%M-%S", moment)
+            name = os.path.join(workdir, "Logs", stamp + ".log")
+            earlier[name] = ("earlier run %d\r\n" % second).encode("cp1251")
+            with open(name, "wb") as f:
+                f.write(earlier[name])
+        server = self.start_telvexd()
+        gateway = self.start_gateway("/log=1", server=server, cwd=workdir)
+        gateway.wait_ready()
+        shown = gateway.lines()[9]
+        self.assertRegex(shown, r"^- writing log to file = Logs/\d\d-\d\d-\d{4}( \d\d-\d\d-\d\d)? \(2\)\.log\.$")
+        for name, content in earlier.items():
+            with open(name, "rb") as f:
+                self.assertEqual(f.read(), content, name)
 
     def test_trace_shows_registration_and_states(self):
         server = self.start_telvexd()
