@@ -20,10 +20,13 @@ need_packages() {
 
 LINUX_PACKAGES=(g++ cmake ninja-build python3 googletest libgtest-dev)
 
-# build DIR [CMAKE ARGS...]: configures (once) and builds DIR under the project.
+# build DIR [CMAKE ARGS...]: configures (once) and builds DIR under the
+# project; BUILD_TARGETS, when set, names the only targets to build.
 build() {
   local dir=$1; shift
   echo "== building $dir"
   cmake -S "$ROOT" -B "$ROOT/$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-  cmake --build "$ROOT/$dir" -j "$JOBS"
+  local targets=()
+  [ -n "${BUILD_TARGETS:-}" ] && targets=(--target $BUILD_TARGETS)
+  cmake --build "$ROOT/$dir" -j "$JOBS" "${targets[@]}"
 }
