@@ -14,13 +14,18 @@ TStatusReading StatusReading(TModel& Model, const TTvxAddress& A, int64_t Ms) {
   return {static_cast<int16_t>(StatusStateAt(*P, Ms)), StatusFlagsAt(*P, Ms)};
 }
 
+// The reading of a point that the server does not know: no value.
+template <typename TReading>
+TReading NoValue() {
+  TReading R{};
+  R.Flags = TVX_FLAGS_NONE;
+  return R;
+}
+
 TAnalogReading AnalogReading(TModel& Model, const TTvxAddress& A, int64_t Ms) {
-  TAnalogReading R{};
   const TAnalogPoint* P = Model.FindAnalog(A);
-  if (!P) {
-    R.Flags = TVX_FLAGS_NONE;
-    return R;
-  }
+  if (!P) return NoValue<TAnalogReading>();
+  TAnalogReading R{};
   R.Value = AnalogValueAt(*P, Ms);
   R.AlarmState = AnalogAlarmStateAt(*P, Ms);
   R.Flags = AnalogFlagsAt(*P, Ms);
@@ -29,12 +34,9 @@ TAnalogReading AnalogReading(TModel& Model, const TTvxAddress& A, int64_t Ms) {
 }
 
 TAccumReading AccumReading(TModel& Model, const TTvxAddress& A, int64_t Ms) {
-  TAccumReading R{};
   const TAccumPoint* P = Model.FindAccum(A);
-  if (!P) {
-    R.Flags = TVX_FLAGS_NONE;
-    return R;
-  }
+  if (!P) return NoValue<TAccumReading>();
+  TAccumReading R{};
   R.Value = AccumValueAt(*P, Ms);
   R.LastValue = AccumLastValueAt(*P, Ms);
   R.Flags = AccumFlagsAt(*P, Ms);

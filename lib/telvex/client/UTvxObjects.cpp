@@ -86,7 +86,7 @@ TVX_API int32_t tvxEnumObjects(int32_t Handle, uint16_t Kind, int32_t MaxCount, 
   const uint16_t Count = Reader.Get<uint16_t>();
   const uint8_t* List = Reader.Take(static_cast<size_t>(Count) * sizeof(uint16_t));
   if (!Reader.Done() || Count > Limit) return 0;
-  std::memcpy(Ids, List, static_cast<size_t>(Count) * sizeof(uint16_t));
+  if (Count > 0) std::memcpy(Ids, List, static_cast<size_t>(Count) * sizeof(uint16_t));
   return Count;
 }
 

@@ -109,6 +109,7 @@ class TTvxReader {
     return Value;
   }
   bool GetBytes(void* Out, size_t Size) {
+    if (Size == 0) return FOk;
     if (!FOk || Size > FSize - FPos) {
       FOk = false;
       std::memset(Out, 0, Size);
