@@ -150,6 +150,9 @@ class TestFailingAccept(Listener):
     def limit_descriptors(self, pid):
         """Lets PID open no further descriptor; gives the old limits."""
         import resource
+        # Every thread of the gateway has started by the first supervision
+        # line (a sanitizer's runtime needs descriptors to start one).
+        self.gateway.wait_line("Application working. Server time - ")
         used = {int(name) for name in os.listdir("/proc/%d/fd" % pid)}
         lowest_free = next(n for n in range(len(used) + 1) if n not in used)
         old = resource.prlimit(pid, resource.RLIMIT_NOFILE)
@@ -176,13 +179,6 @@ class TestFailingAccept(Listener):
             self.assertLess(used, 0.05)
             resource.prlimit(pid, resource.RLIMIT_NOFILE, old)
             self.assertEqual(waiting.answer()["id"], "waited")
-
-    def test_failing_accept_still_ends_at_shutdown(self):
-        self.start()
-        self.limit_descriptors(self.gateway.pid)
-        with Client(self.port):
-            self.gateway.interrupt()
-            self.assertEqual(self.gateway.wait_exit(timeout=30), 0)
 
 
 if __name__ == "__main__":

@@ -212,6 +212,17 @@ TEST_F(ConnectionTest, UnreadBytesOfTheClientDoNotDestroyTheAnswer) {
   EXPECT_EQ(ClientReadsToEnd(), Answer);
 }
 
+// ---- Accept loop ------------------------------------------------------------
+
+TEST(ListenThread, EndsWhenAskedWhileEveryAcceptFails) {
+  // Accepting on no socket fails at once, every time.
+  TListenThread Listener(InvalidSocket);
+  Listener.Start();
+  std::this_thread::sleep_for(300ms);
+  Listener.Terminate();
+  // Destroying joins the thread: a loop that missed the request would hang here.
+}
+
 // ---- White list file ------------------------------------------------------
 
 // Runs each test in an empty working folder of its own.
