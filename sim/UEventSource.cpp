@@ -110,44 +110,69 @@ enum TScript {
 constexpr TTvxAddress NoAddress{0, 0, 0};
 constexpr TTvxAddress MessageAddress{0, 1, 0};
 
-// The operators' and system's event of slot Slot; false when the model
-// lacks the point it needs.
-bool ScriptedEvent(const TFeatured& F, int64_t Slot, int64_t Ms, TNewEvent& Out) {
+// The operators' events on status points; false when the model lacks
+// the point an event needs.
+bool StatusScript(const TFeatured& F, TScript Kind, int64_t Slot, int64_t Ms, TServerEvent& Record) {
   const auto Form = TRtu::TTimeForm::Milliseconds;
-  const auto Kind = static_cast<TScript>((Slot % sCount + sCount) % sCount);
-  Out.TimeMs = Ms;
   switch (Kind) {
     case sControl:
       if (!F.Class) return false;
-      Out.Record = NewRecord(Ms, Form, TVX_EVENT_CONTROL, 1, F.ClassPoint);
-      Out.Record.Data.StatusSet.State = static_cast<uint8_t>(StatusStateAt(*F.Class, Ms));
-      PutSource(Out.Record.Data.StatusSet.Source, "Диспетчер");
+      Record = NewRecord(Ms, Form, TVX_EVENT_CONTROL, 1, F.ClassPoint);
+      Record.Data.StatusSet.State = static_cast<uint8_t>(StatusStateAt(*F.Class, Ms));
+      PutSource(Record.Data.StatusSet.Source, "Диспетчер");
       return true;
     case sAcknowledge:
       if (!F.Status) return false;
-      Out.Record = NewRecord(Ms, Form, TVX_EVENT_ACKNOWLEDGE, 0, F.StatusPoint);
-      PutSource(Out.Record.Data.Acknowledge.Source, "Диспетчер");
+      Record = NewRecord(Ms, Form, TVX_EVENT_ACKNOWLEDGE, 0, F.StatusPoint);
+      PutSource(Record.Data.Acknowledge.Source, "Диспетчер");
       return true;
     case sGeneralStatusAck:
     case sGeneralAnalogAck:
-      Out.Record = NewRecord(Ms, Form, TVX_EVENT_ACKNOWLEDGE, 0, NoAddress);
-      Out.Record.Data.Acknowledge.GeneralCode = Kind == sGeneralStatusAck ? 0x8000 : 0x8001;
-      PutSource(Out.Record.Data.Acknowledge.Source, "АРМ-1");
+      Record = NewRecord(Ms, Form, TVX_EVENT_ACKNOWLEDGE, 0, NoAddress);
+      Record.Data.Acknowledge.GeneralCode = Kind == sGeneralStatusAck ? 0x8000 : 0x8001;
+      PutSource(Record.Data.Acknowledge.Source, "АРМ-1");
       return true;
     case sStatusSet:
       if (!F.Status) return false;
-      Out.Record = NewRecord(Ms, Form, TVX_EVENT_STATUS_SET, 1, F.StatusPoint);
-      Out.Record.Data.StatusSet.State = static_cast<uint8_t>(StatusStateAt(*F.Status, Ms));
-      PutSource(Out.Record.Data.StatusSet.Source, "Иванов");
+      Record = NewRecord(Ms, Form, TVX_EVENT_STATUS_SET, 1, F.StatusPoint);
+      Record.Data.StatusSet.State = static_cast<uint8_t>(StatusStateAt(*F.Status, Ms));
+      PutSource(Record.Data.StatusSet.Source, "Иванов");
       return true;
     case sClassField:
       if (!F.Class || F.ClassOf->Fields.empty()) return false;
-      Out.Record = NewRecord(Ms, Form, TVX_EVENT_STATUS_SET, 1, F.ClassPoint);
-      Out.Record.Data.StatusSet.ClassMark = 0xFF;
-      Out.Record.Data.StatusSet.FieldNumber = static_cast<uint8_t>(F.ClassOf->Fields.front().Number);
-      Out.Record.Data.StatusSet.State = static_cast<uint8_t>(Slot / sCount % 2);
-      PutSource(Out.Record.Data.StatusSet.Source, "Телемеханика");
+      Record = NewRecord(Ms, Form, TVX_EVENT_STATUS_SET, 1, F.ClassPoint);
+      Record.Data.StatusSet.ClassMark = 0xFF;
+      Record.Data.StatusSet.FieldNumber = static_cast<uint8_t>(F.ClassOf->Fields.front().Number);
+      Record.Data.StatusSet.State = static_cast<uint8_t>(Slot / sCount % 2);
+      PutSource(Record.Data.StatusSet.Source, "Телемеханика");
       return true;
+    case sUnknownType:
+      if (!F.Status) return false;
+      Record = NewRecord(Ms, Form, 64, 1, F.StatusPoint);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A message that the server keeps, for an event that refers to it.
+TStoredMessage KeptMessage(bool TwoLines) {
+  TStoredMessage Message;
+  if (TwoLines) {
+    Message.Kind = (3u << 24) | (1u << 16) | 0x66;
+    Message.Text1 = Utf8ToServer("Плановый вывод в ремонт ВЛ 110 кВ Северная-1");
+    Message.Text2 = Utf8ToServer("Заявка 17/26 согласована");
+  } else {
+    Message.Text1 = Utf8ToServer("Shift handover completed");
+    Message.Text2 = Utf8ToServer("Сидоров");
+  }
+  return Message;
+}
+
+// Analog values set and the messages of the system.
+bool OtherScript(const TFeatured& F, TScript Kind, int64_t Slot, int64_t Ms, TNewEvent& Out) {
+  const auto Form = TRtu::TTimeForm::Milliseconds;
+  switch (Kind) {
     case sAnalogByHand:
     case sAnalogFromTm:
       if (!F.Analog) return false;
@@ -165,33 +190,25 @@ bool ScriptedEvent(const TFeatured& F, int64_t Slot, int64_t Ms, TNewEvent& Out)
       PutMessage(Out.Record, 0, "Обход ПС", "Петров");
       return true;
     case sMessageRefTwoLines:
-    case sMessageRefWithSource: {
+    case sMessageRefWithSource:
       Out.Record = NewRecord(Ms, Form, TVX_EVENT_MESSAGE_REF, 1, MessageAddress);
       Out.Record.Data.MessageRef.Index = static_cast<uint32_t>(Slot);
-      TStoredMessage Message;
-      if (Kind == sMessageRefTwoLines) {
-        Message.Kind = (3u << 24) | (1u << 16) | 0x66;
-        Message.Text1 = Utf8ToServer("Плановый вывод в ремонт ВЛ 110 кВ Северная-1");
-        Message.Text2 = Utf8ToServer("Заявка 17/26 согласована");
-      } else {
-        Message.Text1 = Utf8ToServer("Shift handover completed");
-        Message.Text2 = Utf8ToServer("Сидоров");
-      }
-      Out.Message = std::move(Message);
-      return true;
-    }
-    case sUnknownType:
-      if (!F.Status) return false;
-      Out.Record = NewRecord(Ms, Form, 64, 1, F.StatusPoint);
+      Out.Message = KeptMessage(Kind == sMessageRefTwoLines);
       return true;
     case sMessageNotShown:
       Out.Record = NewRecord(Ms, Form, TVX_EVENT_MESSAGE, 1, {0, 2, 0});
       PutMessage(Out.Record, 0x66, "Тест", "канала");
       return true;
-    case sCount:
-      break;
+    default:
+      return false;
   }
-  return false;
+}
+
+// The operators' and system's event of slot Slot, the kinds in turn.
+bool ScriptedEvent(const TFeatured& F, int64_t Slot, int64_t Ms, TNewEvent& Out) {
+  const auto Kind = static_cast<TScript>((Slot % sCount + sCount) % sCount);
+  Out.TimeMs = Ms;
+  return StatusScript(F, Kind, Slot, Ms, Out.Record) || OtherScript(F, Kind, Slot, Ms, Out);
 }
 
 void AddScripted(const TModel& Model, int64_t FromMs, int64_t ToMs, std::vector<TNewEvent>& Out) {
