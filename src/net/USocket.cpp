@@ -1,5 +1,6 @@
 #include "net/USocket.h"
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <thread>

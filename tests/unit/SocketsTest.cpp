@@ -116,7 +116,9 @@ TEST_F(SocketsTest, SendToAPeerThatHasGoneFailsWithoutEndingTheProcess) {
 }
 
 TEST_F(SocketsTest, ClosingTheListeningSocketWakesABlockedAccept) {
-  auto Accepted = std::async(std::launch::async, [this] { return SocketAccept(Listener_.Get()); });
+  // The accepting thread has its own copy of the handle, as the listener does.
+  TSocketHandle Listening = Listener_.Get();
+  auto Accepted = std::async(std::launch::async, [Listening] { return SocketAccept(Listening); });
   // Give the accept time to block; the result must not depend on it.
   std::this_thread::sleep_for(100ms);
   Listener_.Close();
