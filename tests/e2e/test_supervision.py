@@ -66,7 +66,9 @@ class Supervision(GatewayTestCase):
         # The log goes on in a new file that says why it was started.
         logs = os.listdir(os.path.join(gateway.workdir, "Logs"))
         self.assertEqual(len(logs), 1)
-        with open(os.path.join(gateway.workdir, "Logs", logs[0]), "rb") as f:
+        new_log = os.path.join(gateway.workdir, "Logs", logs[0])
+        wait_logged(new_log, gateway.lines()[back])
+        with open(new_log, "rb") as f:
             text = f.read().decode("cp1251")
         self.assertTrue(text.startswith(
             "Previous log file from this session was not found for some reason. Created a new one.\r\n"
