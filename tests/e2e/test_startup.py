@@ -144,6 +144,11 @@ class Startup(GatewayTestCase):
         self.assertTrue(register[0].startswith("register argc=10 argv="), register[0])
         self.assertTrue(register[0].endswith(" /port=%d /pipe=%s %s" % (gateway.port, server.pipe,
                                                                          " ".join(args[:7]))), register[0])
+        # A halvern thread traces the start event after the fact.
+        deadline = time.monotonic() + 10 * SLOW
+        while "start-event signalled" not in trace and time.monotonic() < deadline:
+            time.sleep(0.05)
+            trace = gateway.trace()
         self.assertIn("start-event signalled", trace)
         self.assertEqual(gateway.trace_states(), [0, 1])
         self.assertLess(trace.index(alloc[0]), trace.index("state 0"))
