@@ -4,7 +4,8 @@ talking to them over TCP. Standard library only.
 
 The build under test is named by the environment (CTest sets it):
 VORLANE_BIN (folder of the programs), VORLANE_EXE_SUFFIX (".exe" for the
-Windows build) and VORLANE_EMULATOR (wine for the Windows build, else empty).
+Windows build), VORLANE_EMULATOR (wine for the Windows build, else empty)
+and VORLANE_SANITIZE (the sanitizer the build carries, else empty).
 """
 
 import itertools
@@ -25,6 +26,7 @@ BIN = os.environ.get("VORLANE_BIN", os.path.join(os.path.dirname(__file__), ".."
 SUFFIX = os.environ.get("VORLANE_EXE_SUFFIX", "")
 EMULATOR = [e for e in os.environ.get("VORLANE_EMULATOR", "").split(";") if e]
 WINDOWS = SUFFIX == ".exe"
+SANITIZER = os.environ.get("VORLANE_SANITIZE", "")
 # Wine starts slowly; every wait of the tests is stretched by this factor.
 SLOW = 4.0 if WINDOWS else 1.0
 # Texts on the wire and in the log are 8-bit texts in Windows-1251.

@@ -9,7 +9,7 @@ import time
 import unittest
 
 from clients import SESSION_LINE, ADDRESS, Client, ask, count_of, session_lines, wait_until
-from harness import CODEPAGE, SLOW, WINDOWS, GatewayTestCase
+from harness import CODEPAGE, SANITIZER, SLOW, WINDOWS, GatewayTestCase
 
 LOADING = "Attempting to load white list from file white_list.txt ..."
 FOUND = "White list file found, only accepting following clients: "
@@ -146,17 +146,23 @@ class TestShutdown(Listener):
 
 
 @unittest.skipIf(WINDOWS or not sys.platform.startswith("linux"), "descriptor limits of a running process: Linux")
+# UndefinedBehaviorSanitizer opens a pipe to check a dynamic type it has not
+# cached; with no descriptor left it reports a false error and halts.
+@unittest.skipIf(SANITIZER == "address", "the sanitizer runtime needs descriptors of its own")
 class TestFailingAccept(Listener):
     def limit_descriptors(self, pid):
         """Lets PID open no further descriptor; gives the old limits."""
         import resource
         # Every thread of the gateway has started by the first supervision
-        # line (a sanitizer's runtime needs descriptors to start one).
+        # line.
         self.gateway.wait_line("Application working. Server time - ")
         used = {int(name) for name in os.listdir("/proc/%d/fd" % pid)}
         lowest_free = next(n for n in range(len(used) + 1) if n not in used)
         old = resource.prlimit(pid, resource.RLIMIT_NOFILE)
         resource.prlimit(pid, resource.RLIMIT_NOFILE, (lowest_free, old[1]))
+        # The accept already waiting took its descriptor before the limit:
+        # one connection is served with it, every accept after it fails.
+        self.assertEqual(ask(self.port, '{"query":"test","id":"reserved"}')["id"], "reserved")
         return old
 
     def cpu_seconds(self, pid):
