@@ -160,9 +160,6 @@ class TestFailingAccept(Listener):
         lowest_free = next(n for n in range(len(used) + 1) if n not in used)
         old = resource.prlimit(pid, resource.RLIMIT_NOFILE)
         resource.prlimit(pid, resource.RLIMIT_NOFILE, (lowest_free, old[1]))
-        # The accept already waiting took its descriptor before the limit:
-        # one connection is served with it, every accept after it fails.
-        self.assertEqual(ask(self.port, '{"query":"test","id":"reserved"}')["id"], "reserved")
         return old
 
     def cpu_seconds(self, pid):
@@ -175,17 +172,26 @@ class TestFailingAccept(Listener):
         self.start()
         pid = self.gateway.pid
         old = self.limit_descriptors(pid)
-        with Client(self.port) as waiting:
-            waiting.send('{"query":"test","id":"waited"}')
+        # An accept that was already waiting took its descriptor before the
+        # limit and may still serve the first client; every accept after it
+        # fails, so the second client waits.
+        with Client(self.port) as first, Client(self.port) as second:
+            first.send('{"query":"test","id":"first"}')
+            second.send('{"query":"test","id":"second"}')
             start_cpu, start = self.cpu_seconds(pid), time.monotonic()
             time.sleep(2.0)
             used = (self.cpu_seconds(pid) - start_cpu) / (time.monotonic() - start)
             # A loop that retries at once takes whatever share of a core it
             # can get; one that pauses takes next to nothing.
             self.assertLess(used, 0.05)
+            timeout = second.sock.gettimeout()
+            second.sock.settimeout(0)
+            with self.assertRaises(BlockingIOError):
+                second.sock.recv(1)
+            second.sock.settimeout(timeout)
             resource.prlimit(pid, resource.RLIMIT_NOFILE, old)
-            self.assertEqual(waiting.answer()["id"], "waited")
-
+            self.assertEqual(first.answer()["id"], "first")
+            self.assertEqual(second.answer()["id"], "second")
 
 if __name__ == "__main__":
     unittest.main()
