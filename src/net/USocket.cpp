@@ -45,8 +45,6 @@ class TCountedSession {
   bool Out_ = false;
 };
 
-bool Parses(std::string_view Bytes) { return static_cast<bool>(ParseJson(AnsiToUtf16(Bytes))); }
-
 std::string ToAnsiJson(const TJsonPtr& Value) { return Utf16ToAnsi(ToJsonText(Value)); }
 
 }  // namespace
@@ -99,12 +97,17 @@ std::string TSocketThread::AnswerOfQuery() {
   int PieceSize = std::min(SocketReceiveBufferSize(Socket_.Get()), ReceiveBufferSize);
   SocketSetTimeouts(Socket_.Get(), static_cast<uint32_t>(ClientTimeout().count()));
   // One byte more than the longest query tells a query that is too long.
+  // The parse that tells a complete query is the one dispatched.
+  TJsonPtr Query;
+  auto Parses = [&Query](std::string_view Bytes) {
+    Query = ParseJson(AnsiToUtf16(Bytes));
+    return static_cast<bool>(Query);
+  };
   std::string Bytes = ReceiveQuery(Socket_.Get(), Config.Length + 1u, PieceSize, ClientTimeout(), Parses);
   if (ShutdownRequested) throw EQueryError("Gate is closing now");
   if (Bytes.empty()) throw EQueryError("No data");
   if (Bytes.size() > Config.Length) throw EQueryError("Query too long");
   Log("Query: " + LogSafeText(Bytes));
-  TJsonPtr Query = ParseJson(AnsiToUtf16(Bytes));
   if (!Query) throw EQueryError("ERROR: invalid format");
   return ToAnsiJson(DispatchQuery(Query));
 }

@@ -22,6 +22,8 @@ inline constexpr std::chrono::milliseconds QueryPieceGap{200};
 // whole is thus answered without waiting. Each receive asks at most
 // PieceSize bytes (all that is left when PieceSize is 0 or less). Gives the
 // bytes received, empty when none came (closed, time-out or failure).
+// Unless they are empty or Limit bytes long, Complete was last called on
+// exactly the bytes given, so it may keep what it made of them.
 // REQUIRES: Limit > 0; the socket's receive time-out is Timeout.
 std::string ReceiveQuery(TSocketHandle Socket, std::size_t Limit, int PieceSize, std::chrono::milliseconds Timeout,
                          const std::function<bool(std::string_view)>& Complete);

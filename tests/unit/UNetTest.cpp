@@ -130,6 +130,7 @@ class ConnectionTest : public ::testing::Test {
   std::string Receive(std::size_t Limit, int PieceSize, std::chrono::milliseconds Timeout = 5000ms) {
     return ReceiveQuery(Served_.Get(), Limit, PieceSize, Timeout, [this](std::string_view Bytes) {
       ++Checks_;
+      LastChecked_ = Bytes;
       return static_cast<bool>(ParseJson(std::u16string(Bytes.begin(), Bytes.end())));
     });
   }
@@ -137,6 +138,7 @@ class ConnectionTest : public ::testing::Test {
   TSocketGuard Client_;
   TSocketGuard Served_;
   int Checks_ = 0;
+  std::string LastChecked_;
 };
 
 TEST_F(ConnectionTest, AQueryThatArrivesWholeIsTakenWithOneReceive) {
@@ -150,6 +152,8 @@ TEST_F(ConnectionTest, AQueryReadInPiecesIsJoinedUntilItIsComplete) {
   // Receives of three bytes force the query to come in pieces.
   EXPECT_EQ(Receive(8193, 3), "{\"query\":\"test\",\"id\":\"abc\"}");
   EXPECT_GT(Checks_, 1);
+  // The session dispatches what the last check made of the bytes.
+  EXPECT_EQ(LastChecked_, "{\"query\":\"test\",\"id\":\"abc\"}");
 }
 
 TEST_F(ConnectionTest, AQuerySentInTwoPiecesIsJoined) {
@@ -172,6 +176,7 @@ TEST_F(ConnectionTest, GatheringEndsWhenTheClientEndsItsSending) {
   ClientSends("{\"query\":\"te");
   SocketShutdownSend(Client_.Get());
   EXPECT_EQ(Receive(8193, 8192), "{\"query\":\"te");
+  EXPECT_EQ(LastChecked_, "{\"query\":\"te");
 }
 
 TEST_F(ConnectionTest, NoBytesFromAClientThatClosesGivesAnEmptyQuery) {
