@@ -96,13 +96,13 @@ std::string TSocketThread::AnswerBytes() {
 std::string TSocketThread::AnswerOfQuery() {
   int PieceSize = std::min(SocketReceiveBufferSize(Socket_.Get()), ReceiveBufferSize);
   SocketSetTimeouts(Socket_.Get(), static_cast<uint32_t>(ClientTimeout().count()));
-  // One byte more than the longest query tells a query that is too long.
   // The parse that tells a complete query is the one dispatched.
   TJsonPtr Query;
   auto Parses = [&Query](std::string_view Bytes) {
     Query = ParseJson(AnsiToUtf16(Bytes));
     return static_cast<bool>(Query);
   };
+  // One byte more than the longest query tells a query that is too long.
   std::string Bytes = ReceiveQuery(Socket_.Get(), Config.Length + 1u, PieceSize, ClientTimeout(), Parses);
   if (ShutdownRequested) throw EQueryError("Gate is closing now");
   if (Bytes.empty()) throw EQueryError("No data");
