@@ -193,5 +193,6 @@ class TestFailingAccept(Listener):
             self.assertEqual(first.answer()["id"], "first")
             self.assertEqual(second.answer()["id"], "second")
 
+
 if __name__ == "__main__":
     unittest.main()

@@ -102,7 +102,7 @@ class TestEnvelopeErrors(Session):
     def test_no_data_when_the_client_sends_nothing(self):
         self.assert_error(b"", "No data", end_sending=True)
         # The answer can reach the client before the line reaches the test.
-        index = self.gateway.wait_line(lambda line: re.match(r"^\[#\d+\] No data$", line))
+        index = self.gateway.wait_line(lambda line: SESSION_LINE.match(line) and line.endswith("] No data"))
         thread = SESSION_LINE.match(self.gateway.lines()[index]).group(1)
         lines = session_lines(self.gateway, thread)
         self.assertEqual(lines[1:3], ["No data", "Answer sent"])
