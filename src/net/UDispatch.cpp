@@ -1,6 +1,5 @@
 #include "net/UDispatch.h"
 
-#include <array>
 #include <string>
 #include <utility>
 
@@ -12,9 +11,9 @@
 namespace {
 
 // Query types in lower case, searched in this order.
-constexpr std::array<std::pair<std::string_view, TQueryHandler>, 1> QueryTable = {{
+constexpr std::pair<std::string_view, TQueryHandler> QueryTable[] = {
     {"test", QueryTest},
-}};
+};
 
 // Folds only A to Z: the ANSI code page's other letters keep their case.
 std::string LowerAsciiLetters(std::string Text) {
