@@ -1,4 +1,4 @@
-// UJson against the JSONTestSuite parsing cases (../shared/testdata).
+// UJson against the JSONTestSuite parsing cases (tests/data).
 //
 // Feeding: each file's bytes are decoded as UTF-8 to UTF-16 (code points
 // above U+FFFF as surrogate pairs); every byte of an invalid or overlong
