@@ -1,6 +1,7 @@
 // UServe: see UServe.h.
 #include "app/UServe.h"
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -19,7 +20,11 @@ const char* const Rule = "====================";
 // Cycles of about a second between two periodic checks.
 const int CheckEvery = 120;
 const uint32_t CycleMs = 1000;
-const int ListenBacklog = 5;
+// The system's queue of connections not yet accepted must hold a burst of
+// as many clients as the listener admits: a shorter one drops connections
+// (a retransmit stall on Linux, a refusal on Windows) that the listener's
+// own rules would have served.
+const int MinimumListenBacklog = 5;
 // Time that running sessions get to finish at shutdown.
 const auto GracePeriod = std::chrono::milliseconds(5000);
 
@@ -37,7 +42,7 @@ TSocketHandle OpenListenSocket() {
     return InvalidSocket;
   }
   WriteLog("Attempting to listen to port...", 0);
-  if (!SocketListen(Socket.Get(), ListenBacklog)) {
+  if (!SocketListen(Socket.Get(), std::max<int>(MinimumListenBacklog, Config.Threads))) {
     WriteLog("ERROR: failed listening to port", 3);
     return InvalidSocket;
   }
