@@ -5,6 +5,7 @@
 
 #include "common/UCommon.h"
 #include "platform/CodePage.h"
+#include "queries/QEvents.h"
 #include "queries/QTest.h"
 #include "telemetry/UServer.h"
 
@@ -13,6 +14,9 @@ namespace {
 // Query types in lower case, searched in this order.
 constexpr std::pair<std::string_view, TQueryHandler> QueryTable[] = {
     {"test", QueryTest},
+    {"events-latest", QueryEventsLatest},
+    {"events-current", QueryEventsCurrent},
+    {"events-archive", QueryEventsArchive},
 };
 
 // Folds only A to Z: the ANSI code page's other letters keep their case.
