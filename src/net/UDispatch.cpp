@@ -5,8 +5,12 @@
 
 #include "common/UCommon.h"
 #include "platform/CodePage.h"
+#include "queries/QCatalogue.h"
 #include "queries/QEvents.h"
+#include "queries/QInfo.h"
+#include "queries/QRetro.h"
 #include "queries/QTest.h"
+#include "queries/QValues.h"
 #include "telemetry/UServer.h"
 
 namespace {
@@ -14,6 +18,14 @@ namespace {
 // Query types in lower case, searched in this order.
 constexpr std::pair<std::string_view, TQueryHandler> QueryTable[] = {
     {"test", QueryTest},
+    {"retro", QueryRetro},
+    {"instant", QueryInstant},
+    {"info", QueryInfo},
+    {"tms-ch", QueryChannels},
+    {"tms-rtu", QueryRtus},
+    {"tms-ts", QueryStatusPoints},
+    {"tms-ti", QueryAnalogPoints},
+    {"tms-tii", QueryAccumPoints},
     {"events-latest", QueryEventsLatest},
     {"events-current", QueryEventsCurrent},
     {"events-archive", QueryEventsArchive},

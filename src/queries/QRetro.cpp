@@ -1,0 +1,122 @@
+#include "queries/QRetro.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "common/UNumberText.h"
+#include "platform/CodePage.h"
+#include "queries/UReadings.h"
+#include "telemetry/UTimeText.h"
+
+namespace {
+
+constexpr std::size_t MaxRetroPoints = 5;
+constexpr int64_t MaxSamples = 1000;
+constexpr int32_t MaxStep = 2678400;  // 31 days
+
+constexpr char StartInvalid[] = "ERROR: start time missing or invalid";
+constexpr char EndInvalid[] = "ERROR: end time missing or invalid";
+constexpr char StepInvalid[] = "ERROR: step missing or invalid";
+
+// The span and sampling of a query whose fields have passed every check.
+struct TRetroSpan {
+  int64_t Start = 0;  // Unix seconds
+  int32_t Step = 0;
+  uint16_t Count = 0;
+};
+
+TDateTime TimeField(const std::u16string& Text, const char* Message) {
+  TDateTime Value = 0;
+  if (!ParseTimeText(Text, Value)) throw EQueryError(Message);
+  return Value;
+}
+
+TRetroSpan CheckedSpan(const TJsonPtr& Query) {
+  std::u16string StartText, EndText;
+  int32_t Step = 0;
+  if (!TextField(Query, u"start", StartText)) throw EQueryError(StartInvalid);
+  if (!TextField(Query, u"end", EndText)) throw EQueryError(EndInvalid);
+  if (!IntegerField(Query, u"step", Step)) throw EQueryError(StepInvalid);
+  TJsonPtr Points = GetField(Query, u"ti");
+  if (Kind(Points) != TJsonKind::Array) throw EQueryError("ERROR: TI missing or invalid");
+  if (ArrayLength(Points) > MaxRetroPoints) throw EQueryError("ERROR: too many TI in retrospective");
+  const TDateTime Start = TimeField(StartText, StartInvalid);
+  const TDateTime End = TimeField(EndText, EndInvalid);
+  if (Start > End) throw EQueryError("ERROR: invalid start-end times");
+  if (Step < 1 || Step > MaxStep) throw EQueryError(StepInvalid);
+  // Counted on the whole seconds: spans of more than 68 years would wrap
+  // around in 32 bits and pass the limit with a count of 0 or below.
+  const int64_t StartSeconds = DateTimeToUnix(Start);
+  const int64_t Samples = (DateTimeToUnix(End) - StartSeconds) / Step + 1;
+  if (Samples > MaxSamples) throw EQueryError("ERROR: retrospective is too large");
+  return {StartSeconds, Step, static_cast<uint16_t>(Samples)};
+}
+
+// What the server holds for one point, read into areas cleared for it, so
+// that nothing of the point before shows through a failed call. Cleared and
+// never read, it answers "No" for every sample.
+struct TPointHistory {
+  std::array<TRetroReading, MaxSamples> Samples{};
+  bool SamplesRead = false;
+  TAnalogFull Record{};
+  std::string Name;
+};
+
+void ReadHistory(const TPointAddress& Address, const TRetroSpan& Span, TPointHistory& History) {
+  History = TPointHistory{};
+  const int32_t Handle = ServerHandle.load();
+  // The library takes the step's low 16 bits in Step and its high 16 bits
+  // in the argument before the count, so steps of 65536 s and more arrive.
+  const auto StepLow = static_cast<uint16_t>(Span.Step & 0xFFFF);
+  const int32_t StepHigh = Span.Step >> 16;
+  std::lock_guard<std::mutex> Guard(ServerLock);
+  History.SamplesRead = tvxTakeRetroTit(Handle, Address.Channel, Address.Rtu, Address.Point,
+                                        static_cast<int32_t>(Span.Start), StepHigh, Span.Count, StepLow,
+                                        History.Samples.data()) == 1;
+  if (tvxAnalogFull(Handle, Address.Channel, Address.Rtu, Address.Point, &History.Record, 0, 0) != 1)
+    History.Record = TAnalogFull{};
+  ReadObjectName(TVX_KIND_ANALOG, Address.Channel, Address.Rtu, Address.Point, History.Name);
+}
+
+TJsonPtr SampleItems(const TPointHistory& History, uint16_t Count) {
+  const int Decimals = UnitsDecimals(History.Record.Units);
+  TJsonPtr Items = NewArray();
+  for (uint16_t Index = 0; Index < Count; ++Index) {
+    const TRetroReading& Sample = History.Samples[Index];
+    const bool Usable = History.SamplesRead && ValueUsable(Sample.Value, Sample.Flags);
+    ArrayAppend(Items, Usable ? ValueItem(FixedText(Sample.Value, Decimals), AnalogFlagLetters(Sample.Flags))
+                              : NoValueItem());
+  }
+  return Items;
+}
+
+TJsonPtr Label(const TPointHistory& History) {
+  TJsonPtr Pair = NewArray();
+  ArrayAppend(Pair, NewString(AnsiToUtf16(History.Name)));
+  ArrayAppend(Pair, NewString(AnsiToUtf16(UnitsText(History.Record.Units))));
+  return Pair;
+}
+
+}  // namespace
+
+void QueryRetro(const TJsonPtr& Query, const TJsonPtr& Answer) {
+  const TRetroSpan Span = CheckedSpan(Query);
+  TJsonPtr Points = GetField(Query, u"ti");
+  TJsonPtr Values = NewArray();
+  TJsonPtr Labels = NewArray();
+  PutValue(Answer, u"ti", Values);
+  PutValue(Answer, u"labels", Labels);
+  TPointHistory History;
+  for (std::size_t Index = 0; Index < ArrayLength(Points); ++Index) {
+    TPointAddress Address{};
+    if (!ParsePointAddress(AsText(ArrayItem(Points, Index)), Address)) {
+      History = TPointHistory{};
+      ArrayPutAt(Values, Index, SampleItems(History, Span.Count));
+      continue;
+    }
+    ReadHistory(Address, Span, History);
+    ArrayPutAt(Labels, Index, Label(History));
+    ArrayPutAt(Values, Index, SampleItems(History, Span.Count));
+  }
+}
