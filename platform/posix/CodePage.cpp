@@ -71,6 +71,42 @@ char ToCp1251(char16_t Unit) { return Cp1251Bytes()[Unit]; }
 bool IsHighSurrogate(char16_t Unit) { return Unit >= 0xD800 && Unit <= 0xDBFF; }
 bool IsLowSurrogate(char16_t Unit) { return Unit >= 0xDC00 && Unit <= 0xDFFF; }
 
+// Length of the UTF-8 sequence that Lead begins, 0 for a byte that cannot
+// begin one.
+std::size_t Utf8Length(unsigned char Lead) {
+  if (Lead < 0x80) return 1;
+  if (Lead >= 0xC2 && Lead <= 0xDF) return 2;
+  if (Lead >= 0xE0 && Lead <= 0xEF) return 3;
+  if (Lead >= 0xF0 && Lead <= 0xF4) return 4;
+  return 0;
+}
+
+// Strict UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF);
+// false for anything else.
+bool DecodeUtf8(std::string_view Text, std::u16string& Result) {
+  for (std::size_t Index = 0; Index < Text.size();) {
+    std::size_t Length = Utf8Length(static_cast<unsigned char>(Text[Index]));
+    if (Length == 0 || Index + Length > Text.size()) return false;
+    static constexpr unsigned char LeadMask[5] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    char32_t Code = static_cast<unsigned char>(Text[Index]) & LeadMask[Length];
+    for (std::size_t Next = 1; Next < Length; ++Next) {
+      unsigned char Byte = static_cast<unsigned char>(Text[Index + Next]);
+      if ((Byte & 0xC0) != 0x80) return false;
+      Code = Code << 6 | (Byte & 0x3F);
+    }
+    static constexpr char32_t Smallest[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (Code < Smallest[Length] || Code > 0x10FFFF || (Code >= 0xD800 && Code <= 0xDFFF)) return false;
+    if (Code >= 0x10000) {
+      Result.push_back(static_cast<char16_t>(0xD800 + ((Code - 0x10000) >> 10)));
+      Result.push_back(static_cast<char16_t>(0xDC00 + ((Code - 0x10000) & 0x3FF)));
+    } else {
+      Result.push_back(static_cast<char16_t>(Code));
+    }
+    Index += Length;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::u16string AnsiToUtf16(std::string_view Text) {
@@ -97,4 +133,10 @@ std::string OemToAnsi(std::string_view Text) {
   Result.reserve(Text.size());
   for (char Byte : Text) Result.push_back(ToCp1251(ToUtf16(Cp866, static_cast<unsigned char>(Byte))));
   return Result;
+}
+
+std::string LocaleToAnsi(std::string_view Text) {
+  std::u16string Wide;
+  if (!DecodeUtf8(Text, Wide)) return std::string(Text);
+  return Utf16ToAnsi(Wide);
 }

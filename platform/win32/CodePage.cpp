@@ -46,3 +46,5 @@ std::u16string AnsiToUtf16(std::string_view Text) { return ToUtf16(CP_ACP, Text)
 std::string Utf16ToAnsi(std::u16string_view Text) { return FromUtf16(CP_ACP, Text); }
 
 std::string OemToAnsi(std::string_view Text) { return FromUtf16(CP_ACP, ToUtf16(CP_OEMCP, Text)); }
+
+std::string LocaleToAnsi(std::string_view Text) { return std::string(Text); }

@@ -6,6 +6,7 @@
 #include "common/UCommon.h"
 #include "platform/CodePage.h"
 #include "queries/QCatalogue.h"
+#include "queries/QCommands.h"
 #include "queries/QEvents.h"
 #include "queries/QInfo.h"
 #include "queries/QRetro.h"
@@ -29,6 +30,10 @@ constexpr std::pair<std::string_view, TQueryHandler> QueryTable[] = {
     {"events-latest", QueryEventsLatest},
     {"events-current", QueryEventsCurrent},
     {"events-archive", QueryEventsArchive},
+    {"set-ts", QuerySetTs},
+    {"switch-ts", QuerySwitchTs},
+    {"ack-ts", QueryAckTs},
+    {"set-ti", QuerySetTi},
 };
 
 // Folds only A to Z: the ANSI code page's other letters keep their case.

@@ -22,3 +22,8 @@ std::u16string AnsiToUtf16(std::string_view Text);
 std::string Utf16ToAnsi(std::u16string_view Text);
 // OEM bytes to ANSI bytes, one byte per byte.
 std::string OemToAnsi(std::string_view Text);
+// A command-line text to ANSI bytes. Win32 hands the program its command
+// line in the ANSI code page already: unchanged. POSIX hands it over in the
+// locale's encoding, taken as UTF-8; a text that is not valid UTF-8 is
+// taken as 8-bit bytes already and kept unchanged.
+std::string LocaleToAnsi(std::string_view Text);

@@ -1,0 +1,156 @@
+#include "queries/QCommands.h"
+
+#include <cstring>
+#include <mutex>
+#include <string>
+
+#include "platform/CodePage.h"
+#include "queries/UCommandAuth.h"
+#include "telemetry/Telemetry.h"
+#include "telemetry/UServer.h"
+
+namespace {
+
+constexpr uint16_t FlagManual = TVX_FLAG_MANUAL;
+constexpr uint16_t FlagUnacknowledged = TVX_FLAG_UNACKED;
+
+static_assert(sizeof(TStatusValue) == 13, "TStatusValue is 13 bytes");
+static_assert(sizeof(TServerEvent) == 56, "TServerEvent is 56 bytes");
+static_assert(offsetof(TServerEvent, Data.StatusSet.State) == 38 &&
+                  offsetof(TServerEvent, Data.StatusSet.Source) == 40 &&
+                  offsetof(TServerEvent, Data.AnalogSet.ByHand) == 38 &&
+                  offsetof(TServerEvent, Data.AnalogSet.Source) == 39 &&
+                  offsetof(TServerEvent, Data.Acknowledge.Source) == 40,
+              "command event fields where the event log reads them");
+
+// Reads a point address member: present, a string, and a valid address.
+TPointAddress RequirePoint(const TJsonPtr& Query, std::u16string_view Name, const char* Message) {
+  TJsonPtr Member = GetField(Query, Name);
+  TPointAddress Address{};
+  if (Kind(Member) != TJsonKind::String || !ParsePointAddress(AsText(Member), Address)) {
+    throw EQueryError(Message);
+  }
+  return Address;
+}
+
+// The event of a command at Address. The time text stays empty: the
+// server stamps the event itself.
+TServerEvent CommandEvent(uint16_t Importance, uint16_t Type, const TPointAddress& Address) {
+  TServerEvent Event;
+  std::memset(&Event, 0, sizeof Event);
+  Event.Importance = Importance;
+  Event.Type = Type;
+  Event.Channel = Address.Channel;
+  Event.Rtu = Address.Rtu;
+  Event.Point = Address.Point;
+  return Event;
+}
+
+// Names this program as the event's source, in the record's 16 bytes.
+void PutSourceText(char (&Source)[16]) {
+  // The record's source texts are read in the OEM code page.
+  static const std::string Text = OemToAnsi(std::string("Vorlane\0\0\0\0\0\0\0\0\0", 16));
+  std::memcpy(Source, Text.data(), sizeof Source);
+}
+
+void RegisterCommandEvent(const TServerEvent& Event) {
+  int32_t Result;
+  {
+    std::lock_guard<std::mutex> Lock(ServerLock);
+    Result = tvxRegEvent(ServerHandle, &Event);
+  }
+  // The change stands: it has been made and cannot be taken back.
+  if (Result != 1) throw EQueryError("ERROR: command event not added");
+}
+
+void RequireChanged(int32_t Result) {
+  if (Result != 1) throw EQueryError("ERROR: command failure");
+}
+
+}  // namespace
+
+void QuerySetTs(const TJsonPtr& Query, const TJsonPtr& Answer) {
+  TJsonPtr Ts = GetField(Query, u"ts");
+  if (Kind(Ts) != TJsonKind::String) throw EQueryError("ERROR: TS missing or invalid");
+  TJsonPtr Value = GetField(Query, u"value");
+  // The whole value must be 0 or 1: a large number whose low bits happen
+  // to be 0 or 1 is refused, not taken as a state.
+  if (Kind(Value) != TJsonKind::Integer || (AsInteger(Value) != 0 && AsInteger(Value) != 1)) {
+    throw EQueryError("ERROR: value missing or invalid");
+  }
+  TPointAddress Address = RequirePoint(Query, u"ts", "ERROR: TS missing or invalid");
+  CheckCommandAuth(Query);
+
+  const uint8_t State = static_cast<uint8_t>(AsInteger(Value));
+  TStatusValue Record{Address.Channel, Address.Rtu, Address.Point, TVX_SET_STATUS_BY_HAND,
+                      static_cast<uint8_t>(FlagManual & 0xFF), TVX_VALUE_INT32, State};
+  int32_t Result;
+  {
+    std::lock_guard<std::mutex> Lock(ServerLock);
+    Result = tvxSetValues(ServerHandle, 1, &Record);
+    // The mark goes on whatever the set returned: the point was commanded
+    // by hand either way, and the operator's displays show it so.
+    tvxSetStatusFlags(ServerHandle, Address.Channel, Address.Rtu, Address.Point, FlagManual);
+  }
+  RequireChanged(Result);
+
+  TServerEvent Event = CommandEvent(1, TVX_EVENT_STATUS_SET, Address);
+  PutSourceText(Event.Data.StatusSet.Source);
+  Event.Data.StatusSet.State = State;
+  RegisterCommandEvent(Event);
+  PutString(Answer, u"ok", u"1");
+}
+
+void QuerySwitchTs(const TJsonPtr& Query, const TJsonPtr& Answer) {
+  TPointAddress Address = RequirePoint(Query, u"ts", "ERROR: TS missing or invalid");
+  int16_t State;
+  {
+    std::lock_guard<std::mutex> Lock(ServerLock);
+    State = static_cast<int16_t>(tvxStatus(ServerHandle, Address.Channel, Address.Rtu, Address.Point));
+  }
+  // An unknown state (-1) turns into -2, which set-ts refuses as a value.
+  PutInteger(Query, u"value", static_cast<int16_t>(State ^ 1));
+  QuerySetTs(Query, Answer);
+}
+
+void QueryAckTs(const TJsonPtr& Query, const TJsonPtr& Answer) {
+  TPointAddress Address = RequirePoint(Query, u"ts", "ERROR: TS missing or invalid");
+  CheckCommandAuth(Query);
+  int32_t Result;
+  {
+    std::lock_guard<std::mutex> Lock(ServerLock);
+    Result = tvxClrStatusFlags(ServerHandle, Address.Channel, Address.Rtu, Address.Point, FlagUnacknowledged);
+  }
+  RequireChanged(Result);
+  TServerEvent Event = CommandEvent(0, TVX_EVENT_ACKNOWLEDGE, Address);
+  PutSourceText(Event.Data.Acknowledge.Source);
+  RegisterCommandEvent(Event);
+  PutString(Answer, u"ok", u"1");
+}
+
+void QuerySetTi(const TJsonPtr& Query, const TJsonPtr& Answer) {
+  TJsonPtr Ti = GetField(Query, u"ti");
+  if (Kind(Ti) != TJsonKind::String) throw EQueryError("ERROR: TI missing or invalid");
+  TJsonPtr Value = GetField(Query, u"value");
+  if (Kind(Value) != TJsonKind::Integer && Kind(Value) != TJsonKind::Currency) {
+    throw EQueryError("ERROR: value missing or invalid");
+  }
+  const float Number = static_cast<float>(AsDouble(Value));
+  TPointAddress Address = RequirePoint(Query, u"ti", "ERROR: TI missing or invalid");
+  CheckCommandAuth(Query);
+
+  int32_t Result;
+  {
+    std::lock_guard<std::mutex> Lock(ServerLock);
+    Result = tvxSetAnalog(ServerHandle, Address.Channel, Address.Rtu, Address.Point, Number, 0);
+    tvxSetAnalogFlags(ServerHandle, Address.Channel, Address.Rtu, Address.Point, FlagManual);
+  }
+  RequireChanged(Result);
+
+  TServerEvent Event = CommandEvent(1, TVX_EVENT_ANALOG_SET, Address);
+  PutSourceText(Event.Data.AnalogSet.Source);
+  Event.Data.AnalogSet.Value = Number;
+  Event.Data.AnalogSet.ByHand = 1;
+  RegisterCommandEvent(Event);
+  PutString(Answer, u"ok", u"1");
+}
