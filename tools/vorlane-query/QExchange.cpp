@@ -1,0 +1,48 @@
+#include "QExchange.h"
+
+#include <cmath>
+#include <stdexcept>
+
+#include "platform/HostName.h"
+#include "platform/Sockets.h"
+
+namespace {
+
+std::string Where(const TGatewayAddress& Gateway) { return Gateway.Host + ":" + std::to_string(Gateway.Port); }
+
+TExchangeResult Failed(TExchangeStatus Status, std::string Problem) { return {Status, {}, std::move(Problem)}; }
+
+}  // namespace
+
+TExchangeResult Exchange(const TGatewayAddress& Gateway, const std::string& Query) {
+  std::string Address;
+  if (!ResolveHostIPv4(Gateway.Host, Address)) {
+    return Failed(TExchangeStatus::Unreachable, "no IPv4 address for host " + Gateway.Host);
+  }
+  TSocketGuard Socket(SocketCreate());
+  auto Milliseconds = static_cast<uint32_t>(std::ceil(Gateway.Timeout * 1000));
+  if (Socket.Get() == InvalidSocket || !SocketSetTimeouts(Socket.Get(), Milliseconds) ||
+      !SocketConnect(Socket.Get(), Address, Gateway.Port)) {
+    return Failed(TExchangeStatus::Unreachable, "cannot connect to the gateway at " + Where(Gateway));
+  }
+  if (SocketSend(Socket.Get(), Query.data(), static_cast<int>(Query.size())) != static_cast<int>(Query.size())) {
+    return Failed(TExchangeStatus::NoAnswer, "the query could not be sent to " + Where(Gateway));
+  }
+  TExchangeResult Result{TExchangeStatus::Answered, {}, {}};
+  char Buffer[65536];
+  int Count = 0;
+  while ((Count = SocketReceive(Socket.Get(), Buffer, sizeof Buffer)) > 0) Result.Answer.append(Buffer, Count);
+  // A reset after the answer still leaves a whole answer.
+  if (Result.Answer.empty()) {
+    return Failed(TExchangeStatus::NoAnswer, Count == 0 ? "the gateway at " + Where(Gateway) + " closed without an answer"
+                                                        : "no answer from the gateway at " + Where(Gateway) +
+                                                              " within the time-out");
+  }
+  return Result;
+}
+
+TSocketsSession::TSocketsSession() {
+  if (!StartSockets()) throw std::runtime_error("Windows Sockets cannot start");
+}
+
+TSocketsSession::~TSocketsSession() { CleanupSockets(); }

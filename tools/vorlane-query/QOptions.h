@@ -1,0 +1,36 @@
+// QOptions: the command line of vorlane-query.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Bad usage: the message is shown with the usage text, exit status 2.
+struct EUsage : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+enum class TOutputForm { Readable, Json, Raw, Csv };
+
+struct TOptions {
+  std::string Host = "127.0.0.1";
+  uint16_t Port = 979;
+  double Timeout = 10;  // seconds, for every exchange
+  std::optional<std::string> Id;
+  std::optional<std::string> KeyFile;
+  TOutputForm Form = TOutputForm::Readable;
+  std::optional<std::string> QueryText;  // --query: sent as it is
+  std::string Type;                      // query type in lower case, or "follow"
+  std::vector<std::pair<std::string, std::string>> Members;  // NAME=VALUE in order
+  std::optional<double> Interval;        // follow: seconds between polls
+  std::optional<int64_t> From;           // follow: first position
+};
+
+// Reads the arguments after the program name; throws EUsage.
+TOptions ParseOptions(const std::vector<std::string>& Arguments);
+
+// The usage text, ending in a newline.
+const char* UsageText();

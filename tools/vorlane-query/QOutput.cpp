@@ -1,0 +1,26 @@
+#include "QOutput.h"
+
+#include <cstdio>
+
+#include "platform/Terminal.h"
+
+void PrintLines(const std::vector<std::u16string>& Lines) {
+  for (const auto& Line : Lines) {
+    std::string Bytes = Utf16ToTerminal(Line) + "\n";
+    std::fwrite(Bytes.data(), 1, Bytes.size(), stdout);
+  }
+  std::fflush(stdout);
+}
+
+void PrintProblem(std::u16string_view Message) {
+  std::string Bytes = "vorlane-query: " + Utf16ToTerminal(Message) + "\n";
+  std::fwrite(Bytes.data(), 1, Bytes.size(), stderr);
+  std::fflush(stderr);
+}
+
+void PrintProblem(const std::string& Message) { PrintProblem(std::u16string(Message.begin(), Message.end())); }
+
+void PrintBytes(const std::string& Bytes) {
+  std::fwrite(Bytes.data(), 1, Bytes.size(), stdout);
+  std::fflush(stdout);
+}

@@ -1,0 +1,16 @@
+// QOutput: the tool's lines on standard output and its messages on
+// standard error, in the terminal's encoding.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Writes each line with a line end, then flushes, so that a reader of a
+// pipe sees them at once.
+void PrintLines(const std::vector<std::u16string>& Lines);
+// "vorlane-query: " and Message on standard error.
+void PrintProblem(std::u16string_view Message);
+void PrintProblem(const std::string& Message);  // ASCII texts of the tool
+// Bytes exactly as they are on standard output.
+void PrintBytes(const std::string& Bytes);

@@ -1,0 +1,133 @@
+#include "QRender.h"
+
+#include <algorithm>
+
+#include "QAnswer.h"
+#include "QRetroTimes.h"
+
+namespace {
+
+using TLines = std::vector<std::u16string>;
+
+std::u16string Pad(std::u16string Text, std::size_t Width) {
+  if (Text.size() < Width) Text.append(Width - Text.size(), u' ');
+  return Text;
+}
+
+std::u16string Join(const std::vector<std::u16string>& Parts) {
+  std::u16string Line;
+  for (const auto& Part : Parts) {
+    if (Part.empty()) continue;
+    Line += (Line.empty() ? u"" : u"  ") + Part;
+  }
+  return Line;
+}
+
+// Longest requested address of a list, so that values line up.
+std::size_t AddressWidth(const TJsonPtr& Query, const TJsonPtr& List, std::u16string_view Name) {
+  std::size_t Width = 0;
+  for (std::size_t Index = 0; Index < ArrayLength(List); ++Index) {
+    Width = std::max(Width, RequestedPoint(Query, Name, Index).size());
+  }
+  return Width;
+}
+
+// instant: one line per point with its value, flags and (accumulators)
+// the second value.
+void RenderValues(const TJsonPtr& Query, const TJsonPtr& Answer, TLines& Lines) {
+  for (const auto& Name : PointLists()) {
+    TJsonPtr List = GetField(Answer, Name);
+    std::size_t Width = AddressWidth(Query, List, Name);
+    for (std::size_t Index = 0; Index < ArrayLength(List); ++Index) {
+      TJsonPtr Item = ArrayItem(List, Index);
+      std::u16string Last = GetField(Item, u"l") ? u"last " + MemberText(Item, u"l") : u"";
+      Lines.push_back(Join({Pad(Name, 3), Pad(RequestedPoint(Query, Name, Index), Width), MemberText(Item, u"v"),
+                            Last, MemberText(Item, u"f")}));
+    }
+  }
+}
+
+// info: the name and, for analog and accumulator points, the units.
+void RenderInfo(const TJsonPtr& Query, const TJsonPtr& Answer, TLines& Lines) {
+  for (const auto& Name : PointLists()) {
+    TJsonPtr List = GetField(Answer, Name);
+    std::size_t Width = AddressWidth(Query, List, Name);
+    for (std::size_t Index = 0; Index < ArrayLength(List); ++Index) {
+      TJsonPtr Item = ArrayItem(List, Index);
+      std::u16string Line = Join({Pad(Name, 3), Pad(RequestedPoint(Query, Name, Index), Width)});
+      Line += u"  " + AsText(ArrayItem(Item, 0));
+      if (ArrayLength(Item) > 1) Line += u"  [" + AsText(ArrayItem(Item, 1)) + u"]";
+      Lines.push_back(Line);
+    }
+  }
+}
+
+// retro: per point a heading with its name and units, then its samples.
+void RenderRetro(const TJsonPtr& Query, const TJsonPtr& Answer, TLines& Lines) {
+  TJsonPtr Points = GetField(Answer, u"ti");
+  TRetroTimes Times(Query);
+  for (std::size_t Point = 0; Point < ArrayLength(Points); ++Point) {
+    TJsonPtr Label = ArrayItem(GetField(Answer, u"labels"), Point);
+    std::u16string Heading = u"ti " + RequestedPoint(Query, u"ti", Point);
+    if (Label) Heading += u"  " + AsText(ArrayItem(Label, 0)) + u"  [" + AsText(ArrayItem(Label, 1)) + u"]";
+    Lines.push_back(Heading);
+    TJsonPtr Samples = ArrayItem(Points, Point);
+    for (std::size_t Index = 0; Index < ArrayLength(Samples); ++Index) {
+      TJsonPtr Sample = ArrayItem(Samples, Index);
+      Lines.push_back(u"  " + Join({Times.Sample(Index), MemberText(Sample, u"v"), MemberText(Sample, u"f")}));
+    }
+  }
+}
+
+// tms-*: the counts, then a table of numbers and names.
+void RenderCatalogue(const TJsonPtr& Answer, TLines& Lines) {
+  Lines.push_back(u"total " + MemberText(Answer, u"total") + u", last id " + MemberText(Answer, u"lastId"));
+  TJsonPtr Items = GetField(Answer, u"items");
+  for (std::size_t Index = 0; Index < ArrayLength(Items); ++Index) {
+    TJsonPtr Item = ArrayItem(Items, Index);
+    if (!Item) continue;
+    std::u16string Id = MemberText(Item, u"id");
+    Lines.push_back(std::u16string(Id.size() < 6 ? 6 - Id.size() : 0, u' ') + Id + u"  " + MemberText(Item, u"n"));
+  }
+}
+
+void RenderEvents(const TJsonPtr& Answer, TLines& Lines) {
+  TJsonPtr Events = GetField(Answer, u"events");
+  for (std::size_t Index = 0; Index < ArrayLength(Events); ++Index) Lines.push_back(EventLine(ArrayItem(Events, Index)));
+  if (TJsonPtr Last = GetField(Answer, u"lastEventId")) Lines.push_back(u"lastEventId " + AsText(Last));
+}
+
+// Anything else (test, the commands): "name: value" per member.
+void RenderMembers(const TJsonPtr& Answer, TLines& Lines) {
+  ForEachMember(Answer, [&](std::u16string_view Key, const TJsonPtr& Value) {
+    Lines.push_back(std::u16string(Key) + u": " + AsText(Value));
+  });
+}
+
+}  // namespace
+
+std::u16string EventLine(const TJsonPtr& Event) {
+  // Every field keeps its place, empty or not, so that columns can be cut.
+  std::u16string Line;
+  for (const auto& Field : EventFields(Event)) Line += (Line.empty() ? u"" : u"  ") + Field;
+  return Line;
+}
+
+std::vector<std::u16string> RenderReadable(const TJsonPtr& Query, const TJsonPtr& Answer) {
+  TLines Lines;
+  std::string Type = QueryType(Query);
+  if (Type == "instant") {
+    RenderValues(Query, Answer, Lines);
+  } else if (Type == "info") {
+    RenderInfo(Query, Answer, Lines);
+  } else if (Type == "retro") {
+    RenderRetro(Query, Answer, Lines);
+  } else if (Type.rfind("tms-", 0) == 0) {
+    RenderCatalogue(Answer, Lines);
+  } else if (Type.rfind("events-", 0) == 0) {
+    RenderEvents(Answer, Lines);
+  } else {
+    RenderMembers(Answer, Lines);
+  }
+  return Lines;
+}

@@ -1,0 +1,60 @@
+#include "QSign.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "QOptions.h"
+#include "crypto/USha256.h"
+#include "platform/CodePage.h"
+#include "platform/Terminal.h"
+
+namespace {
+
+std::string FirstLine(const std::string& Text) {
+  std::string Line = Text.substr(0, Text.find_first_of("\r\n"));
+  // Editors on Windows may start a UTF-8 file with a byte order mark.
+  if (Line.rfind("\xEF\xBB\xBF", 0) == 0) Line.erase(0, 3);
+  return Line;
+}
+
+std::string ToWire(const std::string& UserText) { return Utf16ToAnsi(UserTextToUtf16(UserText)); }
+
+}  // namespace
+
+std::optional<std::string> ReadCommandKey(const std::optional<std::string>& KeyFile) {
+  if (KeyFile) {
+    std::ifstream File(*KeyFile, std::ios::binary);
+    if (!File) throw EUsage("cannot read the key file " + *KeyFile);
+    std::string Key = FirstLine(std::string(std::istreambuf_iterator<char>(File), {}));
+    if (Key.empty()) throw EUsage("the key file " + *KeyFile + " holds no key on its first line");
+    return ToWire(Key);
+  }
+  const char* Environment = std::getenv("VORLANE_COMMAND_KEY");
+  if (Environment && *Environment) return ToWire(Environment);
+  return std::nullopt;
+}
+
+std::string CommandHash(const std::string& Key, int64_t Timestamp) {
+  TSha256 Digest;
+  Digest.DigestStart();
+  Digest.DigestAddText("!Rmq-tux@" + Key + "@" + std::to_string(Timestamp) + "!");
+  uint8_t Bytes[TSha256::DigestBytes];
+  Digest.DigestFinish(Bytes);
+  static constexpr char Hex[] = "0123456789abcdef";
+  std::string Text;
+  for (uint8_t Byte : Bytes) {
+    Text += Hex[Byte >> 4];
+    Text += Hex[Byte & 15];
+  }
+  return Text;
+}
+
+void SignCommand(const TJsonPtr& Query, const std::string& Key) {
+  using namespace std::chrono;
+  int64_t Now = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+  PutInteger(Query, u"timestamp", Now);
+  std::string Hash = CommandHash(Key, Now);
+  PutString(Query, u"hash", std::u16string(Hash.begin(), Hash.end()));
+}
