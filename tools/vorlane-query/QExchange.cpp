@@ -34,9 +34,8 @@ TExchangeResult Exchange(const TGatewayAddress& Gateway, const std::string& Quer
   while ((Count = SocketReceive(Socket.Get(), Buffer, sizeof Buffer)) > 0) Result.Answer.append(Buffer, Count);
   // A reset after the answer still leaves a whole answer.
   if (Result.Answer.empty()) {
-    return Failed(TExchangeStatus::NoAnswer, Count == 0 ? "the gateway at " + Where(Gateway) + " closed without an answer"
-                                                        : "no answer from the gateway at " + Where(Gateway) +
-                                                              " within the time-out");
+    return Failed(TExchangeStatus::NoAnswer, "the gateway at " + Where(Gateway) +
+                                                 (Count == 0 ? " closed without an answer" : " gave no answer in time"));
   }
   return Result;
 }
