@@ -1,5 +1,6 @@
 #include "queries/QCommands.h"
 
+#include <cstddef>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -49,7 +50,11 @@ TServerEvent CommandEvent(uint16_t Importance, uint16_t Type, const TPointAddres
 // Names this program as the event's source, in the record's 16 bytes.
 void PutSourceText(char (&Source)[16]) {
   // The record's source texts are read in the OEM code page.
-  static const std::string Text = OemToAnsi(std::string("Vorlane\0\0\0\0\0\0\0\0\0", 16));
+  static const std::string Text = [] {
+    std::string Ansi = OemToAnsi(std::string("Vorlane\0\0\0\0\0\0\0\0\0", 16));
+    Ansi.resize(16);  // a conversion that failed must not shorten the copy
+    return Ansi;
+  }();
   std::memcpy(Source, Text.data(), sizeof Source);
 }
 
