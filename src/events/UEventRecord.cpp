@@ -59,7 +59,7 @@ TClassData LoadClassData(const TServerEvent& Event) {
     Block.reset(tvxGetStatusClassData(ServerHandle, 1, Event.Channel, Event.Rtu, Event.Point));
   }
   if (!Block || !Block->Text) return {};
-  return SplitClassData(std::string_view(Block->Text, strnlen(Block->Text, Block->Length)));
+  return SplitClassData(AreaText(Block->Text, Block->Length));
 }
 
 // "{c:r:p}" of a reserve reference, then " (source time.mmm)" of a status
@@ -143,7 +143,7 @@ std::optional<TEventLogRecord> MakeEventLogRecord(const TServerEvent& Event) {
   TEventLogRecord Record;
   Record.Importance = Event.Importance;
   Record.EventType = Event.Type;
-  Record.DateText = std::string(Event.TimeText, strnlen(Event.TimeText, sizeof Event.TimeText));
+  Record.DateText = AreaText(Event.TimeText, sizeof Event.TimeText);
   Record.DateTime = DecodeEventTime(Record.DateText);
   Record.UTime = static_cast<uint32_t>(String2Utime(&Event));
 

@@ -15,11 +15,8 @@ constexpr uint32_t MessageWithSource = 0;
 constexpr uint16_t AckAllStatus = 0x8000;
 constexpr uint16_t AckAllAnalog = 0x8001;
 
-// A NUL-terminated text inside Size bytes; ends at the bound without a NUL.
-std::string BoundedText(const char* Text, size_t Size) { return std::string(Text, strnlen(Text, Size)); }
-
 // The 16-byte source text, from the OEM code page.
-std::string SourceOf(const char (&Source)[16]) { return OemToAnsi(BoundedText(Source, sizeof Source)); }
+std::string SourceOf(const char (&Source)[16]) { return OemToAnsi(AreaText(Source, sizeof Source)); }
 
 // Leading and trailing blanks and control characters removed.
 std::string TrimText(const std::string& Text) {
@@ -62,7 +59,7 @@ void AddAnalogAlarm(const TServerEvent& Event, TEventLogRecord& Record) {
   const TAnalogAlarmData& Alarm = Event.Data.AnalogAlarm;
   char Name[33] = {};
   GetAlarmName(Event.Channel, Event.Rtu, Event.Point, Alarm.AlarmNumber, Name);
-  Record.TypeText = TrimText(BoundedText(Name, sizeof Name - 1));
+  Record.TypeText = TrimText(AreaText(Name, sizeof Name - 1));
   if (Alarm.Active != 1) {
     Record.StateText = TextNormal;
     Record.Importance = 2;
@@ -126,9 +123,9 @@ void ApplyMessage(uint16_t Layout, const uint8_t* Message, size_t Size, TEventLo
   std::memcpy(&Kind, Message, sizeof Kind);
   const char* Texts = reinterpret_cast<const char*>(Message + sizeof Kind);
   const size_t TextsSize = Size - sizeof Kind;
-  const std::string First = BoundedText(Texts, TextsSize);
+  const std::string First = AreaText(Texts, TextsSize);
   const std::string Second =
-      First.size() < TextsSize ? BoundedText(Texts + First.size() + 1, TextsSize - First.size() - 1) : "";
+      First.size() < TextsSize ? AreaText(Texts + First.size() + 1, TextsSize - First.size() - 1) : "";
   Record.Name = First;
   if ((Kind & 0xFFFF) == MessageTwoLines) Record.Name += "\r\n" + Second;
   else if ((Kind & 0xFFFF) == MessageWithSource) Record.SourceText = Second;

@@ -21,9 +21,6 @@ bool SameKey(std::string_view A, std::string_view B) {
   return true;
 }
 
-// The text of a NUL-padded area, never beyond its size.
-std::string_view AreaText(const char* Area, size_t Size) { return {Area, strnlen(Area, Size)}; }
-
 void LoadObjectName(uint16_t Kind, TDynam& Dynam) {
   {
     std::lock_guard<std::mutex> Guard(ServerLock);
@@ -41,14 +38,16 @@ void KeepTrimmedName(TDynam& Dynam) {
 
 // Reads "c:r:p" after Key into the reserve reference; false when the
 // properties have no such key.
-bool ScanReserve(std::string_view Properties, std::string_view Key, TDynam& Dynam) {
+bool ScanReserve(const std::string& Properties, std::string_view Key, TDynam& Dynam) {
   const size_t At = Properties.find(Key);
   if (At == std::string_view::npos) return false;
-  ScanText(Properties.substr(At + Key.size()), "%d:%d:%d", {&Dynam.ResChannel, &Dynam.ResRtu, &Dynam.ResPoint});
+  ScanText(std::string_view(Properties).substr(At + Key.size()), "%d:%d:%d", {&Dynam.ResChannel, &Dynam.ResRtu, &Dynam.ResPoint});
   return true;
 }
 
 }  // namespace
+
+std::string AreaText(const char* Area, size_t Size) { return std::string(Area, strnlen(Area, Size)); }
 
 TClassData SplitClassData(std::string_view Text) {
   TClassData Lines;
@@ -95,10 +94,10 @@ void TStatusDynam::Load() {
     Result = tvxGetObjectProperties(ServerHandle, TVX_KIND_STATUS, static_cast<uint16_t>(Channel),
                                     static_cast<uint16_t>(Rtu), static_cast<uint16_t>(Point), Area, sizeof Area);
   }
-  const std::string_view Properties = AreaText(Area, sizeof Area);
+  const std::string Properties = AreaText(Area, sizeof Area);
   const size_t NameAt = Properties.find("Name=");
   if (Result == 1 && NameAt != std::string_view::npos) {
-    std::string_view Name = Properties.substr(NameAt + 5);
+    std::string_view Name = std::string_view(Properties).substr(NameAt + 5);
     Name = Name.substr(0, std::min(Name.find("\r\n"), sizeof ObjectName - 1));
     std::memcpy(ObjectName, Name.data(), Name.size());
     if (!ScanReserve(Properties, "Reserve=", *this)) ScanReserve(Properties, "Reserving=", *this);

@@ -8,6 +8,7 @@
 // asks the server again.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -22,6 +23,10 @@ TClassData SplitClassData(std::string_view Text);
 // The text after the first "=" of the first line whose key equals Key,
 // letters A to Z compared without regard to case; "" when no line has it.
 std::string ClassDataValue(const TClassData& Lines, std::string_view Key);
+
+// The text of a NUL-padded area of Size bytes: up to its first NUL, or the
+// whole area when it has none; nothing beyond it is read.
+std::string AreaText(const char* Area, size_t Size);
 
 // Text without trailing blanks and control characters (bytes up to 0x20).
 std::string TrimRightText(std::string_view Text);

@@ -213,6 +213,19 @@ class TestEvents(unittest.TestCase):
             with self.subTest(what):
                 self.assertEqual(self.injected_items(raw), [expected] if expected else [])
 
+    def test_names_from_properties(self):
+        raw = record(WHEN, 1, CHANGE, (1, 2, 3), status_change(1))
+        cases = [("Location=ОПУ\r\nName=" + "N" * 140, "N" * 128),
+                 ("Location=ОПУ", "Дверь ОПУ"),
+                 ("Name=Door 3  \r\nReserve=1:2:9", "Door 3")]
+        try:
+            for properties, name in cases:
+                with self.subTest(properties=properties):
+                    self.admin({"op": "set", "kind": "ts", "address": "1.2.3", "properties": properties})
+                    self.assertEqual([item["n"] for item in self.injected_items(raw)], [name])
+        finally:
+            self.admin({"op": "set", "kind": "ts", "address": "1.2.3", "properties": None})
+
     def test_invalid_event_time_fails_the_query_with_its_text(self):
         start = self.current()
         self.inject(record("31.02.2019 10:20:30", 1, 64, (1, 2, 3)))
