@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <type_traits>
 
 #include "common/UNumberText.h"
 #include "platform/CodePage.h"
@@ -9,76 +10,57 @@
 
 namespace {
 
-// What differs between the three lists: the member, the message for a list
-// too long, the library call and the answer element of one record.
-struct TStatusList {
-  using TReading = TStatusReading;
-  static constexpr char16_t Name[] = u"ts";
-  static constexpr char TooMany[] = "ERROR: too many TS in query";
-  static constexpr bool WithLast = false;
-  static int32_t Read(uint16_t Count, const TPointAddress* List, TReading* Result) {
-    return LockedCall(tvxStatusByList, Count, List, Result);
-  }
-  static TJsonPtr Item(const TReading& Reading) {
-    if (Reading.State < 0 || Reading.Flags == TVX_FLAGS_NONE) return NoValueItem();
-    return ValueItem(std::to_string(Reading.State), StatusFlagLetters(Reading.Flags));
-  }
-};
+// The library call of each kind of list, with the arguments it reserves.
+int32_t ReadList(uint16_t Count, const TPointAddress* List, TStatusReading* Result) {
+  return LockedCall(tvxStatusByList, Count, List, Result);
+}
+int32_t ReadList(uint16_t Count, const TPointAddress* List, TAnalogReading* Result) {
+  return LockedCall(tvxAnalogByList, Count, List, Result, 0, 0);
+}
+int32_t ReadList(uint16_t Count, const TPointAddress* List, TAccumReading* Result) {
+  return LockedCall(tvxAccumByList, Count, List, Result, 0);
+}
 
-struct TAnalogList {
-  using TReading = TAnalogReading;
-  static constexpr char16_t Name[] = u"ti";
-  static constexpr char TooMany[] = "ERROR: too many TI in query";
-  static constexpr bool WithLast = false;
-  static int32_t Read(uint16_t Count, const TPointAddress* List, TReading* Result) {
-    return LockedCall(tvxAnalogByList, Count, List, Result, 0, 0);
-  }
-  static TJsonPtr Item(const TReading& Reading) {
-    if (!ValueUsable(Reading.Value, Reading.Flags)) return NoValueItem();
-    return ValueItem(FixedText(Reading.Value, 4), AnalogFlagLetters(Reading.Flags));
-  }
-};
-
-struct TAccumList {
-  using TReading = TAccumReading;
-  static constexpr char16_t Name[] = u"tii";
-  static constexpr char TooMany[] = "ERROR: too many TII in query";
-  static constexpr bool WithLast = true;
-  static int32_t Read(uint16_t Count, const TPointAddress* List, TReading* Result) {
-    return LockedCall(tvxAccumByList, Count, List, Result, 0);
-  }
-  static TJsonPtr Item(const TReading& Reading) {
-    if (!ValueUsable(Reading.Value, Reading.Flags)) return NoValueItem(WithLast);
-    const int Decimals = UnitsDecimals(Reading.Units);
-    TJsonPtr Item = ValueItem(FixedText(Reading.Value, Decimals), AccumFlagLetters(Reading.Flags));
-    PutString(Item, u"l", AnsiToUtf16(FixedText(Reading.LastValue, Decimals)));
-    return Item;
-  }
-};
+// The answer element of one record.
+TJsonPtr Item(const TStatusReading& Reading) {
+  if (Reading.State < 0 || Reading.Flags == TVX_FLAGS_NONE) return NoValueItem();
+  return ValueItem(std::to_string(Reading.State), StatusFlagLetters(Reading.Flags));
+}
+TJsonPtr Item(const TAnalogReading& Reading) {
+  if (!ValueUsable(Reading.Value, Reading.Flags)) return NoValueItem();
+  return ValueItem(FixedText(Reading.Value, 4), AnalogFlagLetters(Reading.Flags));
+}
+TJsonPtr Item(const TAccumReading& Reading) {
+  if (!ValueUsable(Reading.Value, Reading.Flags)) return NoValueItem(true);
+  const int Decimals = UnitsDecimals(Reading.Units);
+  TJsonPtr Result = ValueItem(FixedText(Reading.Value, Decimals), AccumFlagLetters(Reading.Flags));
+  PutString(Result, u"l", AnsiToUtf16(FixedText(Reading.LastValue, Decimals)));
+  return Result;
+}
 
 // One list: its own addresses, one call, one answer member. A failed call
 // answers "No" for every element, since records that the library did not
 // write would read as a breaker that is off or a voltage of 0.
-template <typename TList>
-void AnswerList(const TJsonPtr& Query, const TJsonPtr& Answer) {
-  TJsonPtr List = GetField(Query, TList::Name);
+template <typename TReading>
+void AnswerList(const TJsonPtr& Query, std::u16string_view Name, const char* TooMany, const TJsonPtr& Answer) {
+  TJsonPtr List = GetField(Query, Name);
   if (Kind(List) != TJsonKind::Array) return;
-  if (ArrayLength(List) > MaxListPoints) throw EQueryError(TList::TooMany);
+  if (ArrayLength(List) > MaxListPoints) throw EQueryError(TooMany);
   TAddressList Addresses{};
   ParseAddressList(List, Addresses);
-  std::array<typename TList::TReading, MaxListPoints> Readings{};
+  std::array<TReading, MaxListPoints> Readings{};
   const uint16_t Count = ListCount(List);
-  const bool Read = TList::Read(Count, Addresses.data(), Readings.data()) == 1;
+  const bool Read = ReadList(Count, Addresses.data(), Readings.data()) == 1;
   TJsonPtr Items = NewArray();
-  PutValue(Answer, TList::Name, Items);
+  PutValue(Answer, Name, Items);
   for (uint16_t Index = 0; Index < Count; ++Index)
-    ArrayAppend(Items, Read ? TList::Item(Readings[Index]) : NoValueItem(TList::WithLast));
+    ArrayAppend(Items, Read ? Item(Readings[Index]) : NoValueItem(std::is_same_v<TReading, TAccumReading>));
 }
 
 }  // namespace
 
 void QueryInstant(const TJsonPtr& Query, const TJsonPtr& Answer) {
-  AnswerList<TStatusList>(Query, Answer);
-  AnswerList<TAnalogList>(Query, Answer);
-  AnswerList<TAccumList>(Query, Answer);
+  AnswerList<TStatusReading>(Query, u"ts", "ERROR: too many TS in query", Answer);
+  AnswerList<TAnalogReading>(Query, u"ti", "ERROR: too many TI in query", Answer);
+  AnswerList<TAccumReading>(Query, u"tii", "ERROR: too many TII in query", Answer);
 }
