@@ -1,21 +1,17 @@
-// HostName on Win32, through the Windows Sockets getaddrinfo.
+// HostName on Win32, through Windows Sockets 1.1 like the rest of the
+// program's socket use.
 #include "platform/HostName.h"
 
 #include <winsock2.h>
-#include <ws2tcpip.h>
 
-#include <memory>
+#include <cstring>
 
 bool ResolveHostIPv4(const std::string& Host, std::string& Address) {
-  addrinfo Hints{};
-  Hints.ai_family = AF_INET;
-  Hints.ai_socktype = SOCK_STREAM;
-  addrinfo* List = nullptr;
-  if (getaddrinfo(Host.c_str(), nullptr, &Hints, &List) != 0 || List == nullptr) return false;
-  std::unique_ptr<addrinfo, decltype(&freeaddrinfo)> Hold(List, freeaddrinfo);
-  char Text[INET_ADDRSTRLEN] = {};
-  auto* Ipv4 = reinterpret_cast<sockaddr_in*>(List->ai_addr);
-  if (inet_ntop(AF_INET, &Ipv4->sin_addr, Text, sizeof Text) == nullptr) return false;
-  Address = Text;
+  // The entry lives in this thread's own storage until its next call.
+  const hostent* Entry = gethostbyname(Host.c_str());
+  if (Entry == nullptr || Entry->h_addrtype != AF_INET || Entry->h_addr_list[0] == nullptr) return false;
+  in_addr Ipv4;
+  std::memcpy(&Ipv4, Entry->h_addr_list[0], sizeof Ipv4);
+  Address = inet_ntoa(Ipv4);
   return true;
 }

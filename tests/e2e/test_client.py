@@ -271,7 +271,7 @@ class ExitStatus(Client):
         silent = FakeGateway(answer=None)
         self.addCleanup(silent.close)
         cases = [
-            (0, ["test"]),
+            (0, ["--host", "localhost", "test"]),
             (1, ["--query", "{'query':'test','id':7,"]),
             (1, ["--query", "{\"id\":\"x\"}"]),
             (2, ["--csv", "test"]),

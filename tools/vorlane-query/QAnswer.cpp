@@ -30,9 +30,24 @@ std::vector<std::u16string> EventFields(const TJsonPtr& Event) {
           MemberText(Event, u"n"),   MemberText(Event, u"st"),  MemberText(Event, u"t")};
 }
 
-const std::vector<std::u16string>& PointLists() {
-  static const std::vector<std::u16string> Lists = {u"ts", u"ti", u"tii"};
-  return Lists;
+void ForEachPoint(const TJsonPtr& Query, const TJsonPtr& Answer,
+                  const std::function<void(const std::u16string& List, const std::u16string& Address,
+                                           const TJsonPtr& Item)>& Visit) {
+  for (std::u16string List : {u"ts", u"ti", u"tii"}) {
+    TJsonPtr Items = GetField(Answer, List);
+    for (std::size_t Index = 0; Index < ArrayLength(Items); ++Index) {
+      Visit(List, RequestedPoint(Query, List, Index), ArrayItem(Items, Index));
+    }
+  }
+}
+
+TAnswerShape AnswerShape(const std::string& Type) {
+  if (Type == "instant") return TAnswerShape::Values;
+  if (Type == "info") return TAnswerShape::Info;
+  if (Type == "retro") return TAnswerShape::Retro;
+  if (Type.rfind("tms-", 0) == 0) return TAnswerShape::Catalogue;
+  if (Type.rfind("events-", 0) == 0) return TAnswerShape::Events;
+  return TAnswerShape::Members;
 }
 
 std::u16string Utf16(std::string_view Ascii) { return std::u16string(Ascii.begin(), Ascii.end()); }

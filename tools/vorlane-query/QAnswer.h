@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,13 @@ bool IsErrorAnswer(const TJsonPtr& Answer, std::u16string& Message);
 // The six texts of an event item in reading order: time, importance,
 // address, name, state, type.
 std::vector<std::u16string> EventFields(const TJsonPtr& Event);
-// The three point lists of the value queries, in the order they are answered.
-const std::vector<std::u16string>& PointLists();
+// Calls Visit(list, requested address, answer item) for every item of the
+// answer's lists "ts", "ti" and "tii", in the order they are answered.
+void ForEachPoint(const TJsonPtr& Query, const TJsonPtr& Answer,
+                  const std::function<void(const std::u16string& List, const std::u16string& Address,
+                                           const TJsonPtr& Item)>& Visit);
+
+// The query types grouped by the shape of their answers.
+enum class TAnswerShape { Values, Info, Retro, Catalogue, Events, Members };
+TAnswerShape AnswerShape(const std::string& Type);
 std::u16string Utf16(std::string_view Ascii);

@@ -22,26 +22,17 @@ std::u16string Row(const std::vector<std::u16string>& Fields) {
 
 void ValueRows(const TJsonPtr& Query, const TJsonPtr& Answer, TLines& Lines) {
   Lines.push_back(u"list,point,value,last,flags");
-  for (const auto& Name : PointLists()) {
-    TJsonPtr List = GetField(Answer, Name);
-    for (std::size_t Index = 0; Index < ArrayLength(List); ++Index) {
-      TJsonPtr Item = ArrayItem(List, Index);
-      Lines.push_back(Row({Name, RequestedPoint(Query, Name, Index), MemberText(Item, u"v"), MemberText(Item, u"l"),
-                           MemberText(Item, u"f")}));
-    }
-  }
+  ForEachPoint(Query, Answer, [&](const std::u16string& List, const std::u16string& Address, const TJsonPtr& Item) {
+    Lines.push_back(Row({List, Address, MemberText(Item, u"v"), MemberText(Item, u"l"), MemberText(Item, u"f")}));
+  });
 }
 
 void InfoRows(const TJsonPtr& Query, const TJsonPtr& Answer, TLines& Lines) {
   Lines.push_back(u"list,point,name,units");
-  for (const auto& Name : PointLists()) {
-    TJsonPtr List = GetField(Answer, Name);
-    for (std::size_t Index = 0; Index < ArrayLength(List); ++Index) {
-      TJsonPtr Item = ArrayItem(List, Index);
-      std::u16string Units = ArrayLength(Item) > 1 ? AsText(ArrayItem(Item, 1)) : u"";
-      Lines.push_back(Row({Name, RequestedPoint(Query, Name, Index), AsText(ArrayItem(Item, 0)), Units}));
-    }
-  }
+  ForEachPoint(Query, Answer, [&](const std::u16string& List, const std::u16string& Address, const TJsonPtr& Item) {
+    std::u16string Units = ArrayLength(Item) > 1 ? AsText(ArrayItem(Item, 1)) : u"";
+    Lines.push_back(Row({List, Address, AsText(ArrayItem(Item, 0)), Units}));
+  });
 }
 
 void RetroRows(const TJsonPtr& Query, const TJsonPtr& Answer, TLines& Lines) {
@@ -74,10 +65,7 @@ void EventRows(const TJsonPtr& Answer, TLines& Lines) {
 
 }  // namespace
 
-bool HasCsvRows(const std::string& Type) {
-  return Type == "instant" || Type == "info" || Type == "retro" || Type.rfind("tms-", 0) == 0 ||
-         Type.rfind("events-", 0) == 0;
-}
+bool HasCsvRows(const std::string& Type) { return AnswerShape(Type) != TAnswerShape::Members; }
 
 std::u16string EventCsvHeading() { return u"time,importance,address,name,state,type"; }
 
@@ -85,17 +73,21 @@ std::u16string EventCsvRow(const TJsonPtr& Event) { return Row(EventFields(Event
 
 std::vector<std::u16string> RenderCsv(const TJsonPtr& Query, const TJsonPtr& Answer) {
   TLines Lines;
-  std::string Type = QueryType(Query);
-  if (Type == "instant") {
-    ValueRows(Query, Answer, Lines);
-  } else if (Type == "info") {
-    InfoRows(Query, Answer, Lines);
-  } else if (Type == "retro") {
-    RetroRows(Query, Answer, Lines);
-  } else if (Type.rfind("tms-", 0) == 0) {
-    CatalogueRows(Answer, Lines);
-  } else {
-    EventRows(Answer, Lines);
+  switch (AnswerShape(QueryType(Query))) {
+    case TAnswerShape::Values:
+      ValueRows(Query, Answer, Lines);
+      break;
+    case TAnswerShape::Info:
+      InfoRows(Query, Answer, Lines);
+      break;
+    case TAnswerShape::Retro:
+      RetroRows(Query, Answer, Lines);
+      break;
+    case TAnswerShape::Catalogue:
+      CatalogueRows(Answer, Lines);
+      break;
+    default:
+      EventRows(Answer, Lines);
   }
   return Lines;
 }

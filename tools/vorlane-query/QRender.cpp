@@ -23,43 +23,33 @@ std::u16string Join(const std::vector<std::u16string>& Parts) {
   return Line;
 }
 
-// Longest requested address of a list, so that values line up.
-std::size_t AddressWidth(const TJsonPtr& Query, const TJsonPtr& List, std::u16string_view Name) {
+// Longest requested address of the answer's lists, so that values line up.
+std::size_t AddressWidth(const TJsonPtr& Query, const TJsonPtr& Answer) {
   std::size_t Width = 0;
-  for (std::size_t Index = 0; Index < ArrayLength(List); ++Index) {
-    Width = std::max(Width, RequestedPoint(Query, Name, Index).size());
-  }
+  ForEachPoint(Query, Answer, [&](const std::u16string&, const std::u16string& Address, const TJsonPtr&) {
+    Width = std::max(Width, Address.size());
+  });
   return Width;
 }
 
 // instant: one line per point with its value, flags and (accumulators)
 // the second value.
 void RenderValues(const TJsonPtr& Query, const TJsonPtr& Answer, TLines& Lines) {
-  for (const auto& Name : PointLists()) {
-    TJsonPtr List = GetField(Answer, Name);
-    std::size_t Width = AddressWidth(Query, List, Name);
-    for (std::size_t Index = 0; Index < ArrayLength(List); ++Index) {
-      TJsonPtr Item = ArrayItem(List, Index);
-      std::u16string Last = GetField(Item, u"l") ? u"last " + MemberText(Item, u"l") : u"";
-      Lines.push_back(Join({Pad(Name, 3), Pad(RequestedPoint(Query, Name, Index), Width), MemberText(Item, u"v"),
-                            Last, MemberText(Item, u"f")}));
-    }
-  }
+  std::size_t Width = AddressWidth(Query, Answer);
+  ForEachPoint(Query, Answer, [&](const std::u16string& List, const std::u16string& Address, const TJsonPtr& Item) {
+    std::u16string Last = GetField(Item, u"l") ? u"last " + MemberText(Item, u"l") : u"";
+    Lines.push_back(Join({Pad(List, 3), Pad(Address, Width), MemberText(Item, u"v"), Last, MemberText(Item, u"f")}));
+  });
 }
 
 // info: the name and, for analog and accumulator points, the units.
 void RenderInfo(const TJsonPtr& Query, const TJsonPtr& Answer, TLines& Lines) {
-  for (const auto& Name : PointLists()) {
-    TJsonPtr List = GetField(Answer, Name);
-    std::size_t Width = AddressWidth(Query, List, Name);
-    for (std::size_t Index = 0; Index < ArrayLength(List); ++Index) {
-      TJsonPtr Item = ArrayItem(List, Index);
-      std::u16string Line = Join({Pad(Name, 3), Pad(RequestedPoint(Query, Name, Index), Width)});
-      Line += u"  " + AsText(ArrayItem(Item, 0));
-      if (ArrayLength(Item) > 1) Line += u"  [" + AsText(ArrayItem(Item, 1)) + u"]";
-      Lines.push_back(Line);
-    }
-  }
+  std::size_t Width = AddressWidth(Query, Answer);
+  ForEachPoint(Query, Answer, [&](const std::u16string& List, const std::u16string& Address, const TJsonPtr& Item) {
+    std::u16string Line = Pad(List, 3) + u"  " + Pad(Address, Width) + u"  " + AsText(ArrayItem(Item, 0));
+    if (ArrayLength(Item) > 1) Line += u"  [" + AsText(ArrayItem(Item, 1)) + u"]";
+    Lines.push_back(Line);
+  });
 }
 
 // retro: per point a heading with its name and units, then its samples.
@@ -115,19 +105,24 @@ std::u16string EventLine(const TJsonPtr& Event) {
 
 std::vector<std::u16string> RenderReadable(const TJsonPtr& Query, const TJsonPtr& Answer) {
   TLines Lines;
-  std::string Type = QueryType(Query);
-  if (Type == "instant") {
-    RenderValues(Query, Answer, Lines);
-  } else if (Type == "info") {
-    RenderInfo(Query, Answer, Lines);
-  } else if (Type == "retro") {
-    RenderRetro(Query, Answer, Lines);
-  } else if (Type.rfind("tms-", 0) == 0) {
-    RenderCatalogue(Answer, Lines);
-  } else if (Type.rfind("events-", 0) == 0) {
-    RenderEvents(Answer, Lines);
-  } else {
-    RenderMembers(Answer, Lines);
+  switch (AnswerShape(QueryType(Query))) {
+    case TAnswerShape::Values:
+      RenderValues(Query, Answer, Lines);
+      break;
+    case TAnswerShape::Info:
+      RenderInfo(Query, Answer, Lines);
+      break;
+    case TAnswerShape::Retro:
+      RenderRetro(Query, Answer, Lines);
+      break;
+    case TAnswerShape::Catalogue:
+      RenderCatalogue(Answer, Lines);
+      break;
+    case TAnswerShape::Events:
+      RenderEvents(Answer, Lines);
+      break;
+    default:
+      RenderMembers(Answer, Lines);
   }
   return Lines;
 }
