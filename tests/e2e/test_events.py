@@ -299,13 +299,16 @@ class TestEvents(unittest.TestCase):
         self.inject(*[record(day % imp, imp, CHANGE, (1, 2, 3), status_change(1)) for imp in range(4)],
                     record(day % 4, 3, ALARM, (1, 2, 3), analog_alarm(1, 1, 1)),
                     record(day % 5, 1, CONTROL, (1, 2, 1), status_set(1)),
-                    record(day % 6, 1, CHANGE, (1, 2, 4), status_change(1, mark=1)))
+                    record(day % 6, 1, CHANGE, (1, 2, 4), status_change(1, mark=1)),
+                    record(day % 7, 7, 64, (1, 2, 3)))
+        # Hour 7 has importance 7, which the filter reads as level 3.
         span = {"query": "events-archive", "start": "03.03.2020", "end": "03.03.2020 23:59"}
         cases = [
-            ({}, [0, 1, 2, 3, 4, 5, 6]),
-            ({"imp": 0, "type": 0}, [0, 1, 2, 3, 4, 5, 6]),
-            ({"imp": 12}, [2, 3, 4]),
-            ({"imp": 8}, [3, 4]),
+            ({}, [0, 1, 2, 3, 4, 5, 6, 7]),
+            ({"imp": 0, "type": 0}, [0, 1, 2, 3, 4, 5, 6, 7]),
+            ({"imp": 12}, [2, 3, 4, 7]),
+            ({"imp": 8}, [3, 4, 7]),
+            ({"imp": 3}, [0, 1, 5, 6]),
             ({"type": 3}, [0, 1, 2, 3, 4, 6]),
             ({"addr": "1.2.3"}, [0, 1, 2, 3]),
             ({"addr": "1.2.3", "imp": 3}, [0, 1]),
