@@ -1,5 +1,4 @@
-// Terminal on Win32: arguments and files in the ANSI code page, output in
-// the console's output code page.
+// Terminal on Win32: output in the console's output code page.
 #include "platform/Terminal.h"
 
 #include <fcntl.h>
@@ -14,16 +13,6 @@ namespace {
 int Count(std::size_t Size) { return Size > INT_MAX ? INT_MAX : static_cast<int>(Size); }
 
 }  // namespace
-
-std::u16string UserTextToUtf16(std::string_view Text) {
-  if (Text.empty()) return {};
-  int Size = Count(Text.size());
-  int Needed = MultiByteToWideChar(CP_ACP, 0, Text.data(), Size, nullptr, 0);
-  if (Needed <= 0) return {};
-  std::u16string Result(static_cast<std::size_t>(Needed), u'\0');
-  MultiByteToWideChar(CP_ACP, 0, Text.data(), Size, reinterpret_cast<wchar_t*>(Result.data()), Needed);
-  return Result;
-}
 
 std::string Utf16ToTerminal(std::u16string_view Text) {
   if (Text.empty()) return {};

@@ -11,7 +11,6 @@
 #include "QQuery.h"
 #include "QRender.h"
 #include "platform/CodePage.h"
-#include "platform/Terminal.h"
 
 namespace {
 
@@ -59,7 +58,7 @@ class TFollower {
     TJsonPtr Query = NewObject();
     PutString(Query, u"query", u"events-current");
     if (Position) PutInteger(Query, u"fromEventId", *Position);
-    if (FOptions.Id) PutString(Query, u"id", UserTextToUtf16(*FOptions.Id));
+    if (FOptions.Id) PutString(Query, u"id", FromUser(*FOptions.Id));
     TExchangeResult Result = Exchange(FGateway, Utf16ToAnsi(ToJsonText(Query)));
     if (Result.Status != TExchangeStatus::Answered) return Problem = Result.Problem, TJsonPtr();
     TJsonPtr Answer = ParseAnswer(Result.Answer);

@@ -2,7 +2,10 @@
 
 #include <cstdio>
 
+#include "platform/CodePage.h"
 #include "platform/Terminal.h"
+
+std::u16string FromUser(std::string_view Text) { return AnsiToUtf16(LocaleToAnsi(Text)); }
 
 void PrintLines(const std::vector<std::u16string>& Lines) {
   for (const auto& Line : Lines) {

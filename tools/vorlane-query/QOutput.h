@@ -1,11 +1,14 @@
-// QOutput: the tool's lines on standard output and its messages on
-// standard error, in the terminal's encoding.
+// QOutput: the tool's texts from and to the user: what the user wrote
+// (arguments, environment, files), the lines on standard output and the
+// messages on standard error in the terminal's encoding.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
+// A text the user wrote, as the wire's code page can carry it.
+std::u16string FromUser(std::string_view Text);
 // Writes each line with a line end, then flushes, so that a reader of a
 // pipe sees them at once.
 void PrintLines(const std::vector<std::u16string>& Lines);

@@ -8,14 +8,13 @@
 #include "QRender.h"
 #include "QSign.h"
 #include "platform/CodePage.h"
-#include "platform/Terminal.h"
 
 namespace {
 
 TJsonPtr QueryFromMembers(const TOptions& Options) {
   std::vector<std::pair<std::u16string, std::u16string>> Members;
-  for (const auto& [Name, Value] : Options.Members) Members.emplace_back(UserTextToUtf16(Name), UserTextToUtf16(Value));
-  std::u16string Id = Options.Id ? UserTextToUtf16(*Options.Id) : u"";
+  for (const auto& [Name, Value] : Options.Members) Members.emplace_back(FromUser(Name), FromUser(Value));
+  std::u16string Id = Options.Id ? FromUser(*Options.Id) : u"";
   TJsonPtr Query = BuildQuery(Options.Type, Members, Options.Id ? &Id : nullptr);
   if (!IsCommand(Options.Type)) return Query;
   if (auto Key = ReadCommandKey(Options.KeyFile)) {
@@ -49,7 +48,7 @@ TJsonPtr ParseAnswer(const std::string& Bytes) {
 }
 
 int RunQuery(const TOptions& Options) {
-  std::u16string Text = Options.QueryText ? UserTextToUtf16(*Options.QueryText) : ToJsonText(QueryFromMembers(Options));
+  std::u16string Text = Options.QueryText ? FromUser(*Options.QueryText) : ToJsonText(QueryFromMembers(Options));
   TJsonPtr Query = ParseJson(Text);
   if (Options.Form == TOutputForm::Csv && !HasCsvRows(QueryType(Query))) {
     throw EUsage("--csv is for instant, info, retro, tms-* and the event queries");

@@ -8,7 +8,6 @@
 #include "QOptions.h"
 #include "crypto/USha256.h"
 #include "platform/CodePage.h"
-#include "platform/Terminal.h"
 
 namespace {
 
@@ -19,8 +18,6 @@ std::string FirstLine(const std::string& Text) {
   return Line;
 }
 
-std::string ToWire(const std::string& UserText) { return Utf16ToAnsi(UserTextToUtf16(UserText)); }
-
 }  // namespace
 
 std::optional<std::string> ReadCommandKey(const std::optional<std::string>& KeyFile) {
@@ -29,10 +26,10 @@ std::optional<std::string> ReadCommandKey(const std::optional<std::string>& KeyF
     if (!File) throw EUsage("cannot read the key file " + *KeyFile);
     std::string Key = FirstLine(std::string(std::istreambuf_iterator<char>(File), {}));
     if (Key.empty()) throw EUsage("the key file " + *KeyFile + " holds no key on its first line");
-    return ToWire(Key);
+    return LocaleToAnsi(Key);
   }
   const char* Environment = std::getenv("VORLANE_COMMAND_KEY");
-  if (Environment && *Environment) return ToWire(Environment);
+  if (Environment && *Environment) return LocaleToAnsi(Environment);
   return std::nullopt;
 }
 
