@@ -280,6 +280,7 @@ class ExitStatus(Client):
             (2, ["test", "--bogus"]),
             (3, ["--port", str(free_port()), "test"]),
             (3, ["--port", str(silent.port), "test"]),
+            (3, ["--host", "no-such-host.invalid", "test"]),
         ]
         for status, args in cases:
             with self.subTest(args=args):

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "platform/HostName.h"
+#include "platform/Connect.h"
 #include "platform/Sockets.h"
 
 namespace {
@@ -15,15 +15,21 @@ TExchangeResult Failed(TExchangeStatus Status, std::string Problem) { return {St
 }  // namespace
 
 TExchangeResult Exchange(const TGatewayAddress& Gateway, const std::string& Query) {
-  std::string Address;
-  if (!ResolveHostIPv4(Gateway.Host, Address)) {
-    return Failed(TExchangeStatus::Unreachable, "no IPv4 address for host " + Gateway.Host);
-  }
-  TSocketGuard Socket(SocketCreate());
   auto Milliseconds = static_cast<uint32_t>(std::ceil(Gateway.Timeout * 1000));
-  if (Socket.Get() == InvalidSocket || !SocketSetTimeouts(Socket.Get(), Milliseconds) ||
-      !SocketConnect(Socket.Get(), Address, Gateway.Port)) {
-    return Failed(TExchangeStatus::Unreachable, "cannot connect to the gateway at " + Where(Gateway));
+  TSocketHandle Connected = InvalidSocket;
+  switch (ConnectToHost(Gateway.Host, Gateway.Port, Milliseconds, Connected)) {
+    case TConnectResult::NoAddress:
+      return Failed(TExchangeStatus::Unreachable, "no IPv4 address for host " + Gateway.Host);
+    case TConnectResult::Refused:
+      return Failed(TExchangeStatus::Unreachable, "cannot connect to the gateway at " + Where(Gateway));
+    case TConnectResult::TimedOut:
+      return Failed(TExchangeStatus::Unreachable, "no connection to the gateway at " + Where(Gateway) + " in time");
+    case TConnectResult::Connected:
+      break;
+  }
+  TSocketGuard Socket(Connected);
+  if (!SocketSetTimeouts(Socket.Get(), Milliseconds)) {
+    return Failed(TExchangeStatus::Unreachable, "cannot set the time-outs of the connection to " + Where(Gateway));
   }
   if (SocketSend(Socket.Get(), Query.data(), static_cast<int>(Query.size())) != static_cast<int>(Query.size())) {
     return Failed(TExchangeStatus::NoAnswer, "the query could not be sent to " + Where(Gateway));
