@@ -155,6 +155,11 @@ class Retro(DataQuery):
         self.assert_error(retro("01.03.2014 00:00", "01.03.2014 16:40", 60, ["1.1.1"]),
                           "ERROR: retrospective is too large")
 
+    def test_span_of_more_than_68_years(self):
+        # 2524608000 s: beyond what 32 bits hold, yet 943 samples of 31 days.
+        samples = self.ask(retro("01.01.1950 00:00", "01.01.2030 00:00", 2678400, ["1.1.6"]))["ti"][0]
+        self.assertEqual((len(samples), samples[0], samples[-1]), (943, {"v": num("1.5")}, NO))
+
     def test_field_checks_in_order(self):
         good = retro("01.03.2014 00:00", "01.03.2014 01:00", 600, ["1.1.1"])
         start, end, step = ("ERROR: start time missing or invalid", "ERROR: end time missing or invalid",
