@@ -45,13 +45,22 @@ class Lines:
     def __init__(self, stream):
         self.lines = []
         self.cond = threading.Condition()
-        threading.Thread(target=self._read, args=(stream,), daemon=True).start()
+        self.stream = stream
+        self.reader = threading.Thread(target=self._read, args=(stream,), daemon=True)
+        self.reader.start()
 
     def _read(self, stream):
         for raw in iter(stream.readline, b""):
             with self.cond:
                 self.lines.append(raw.decode(TERMINAL, errors="replace").rstrip("\r\n"))
                 self.cond.notify_all()
+
+    def close(self):
+        """After the program ended: the stream is closed once its reader has
+        read to the end (a stream still held open is left to its reader)."""
+        self.reader.join(5 * SLOW)
+        if not self.reader.is_alive():
+            self.stream.close()
 
     def wait_for(self, text, timeout):
         deadline = time.monotonic() + timeout * SLOW
@@ -307,20 +316,35 @@ class Follow(Client):
         gateway.wait_ready()
         return gateway
 
-    def test_each_event_once_across_a_restart_of_the_gateway(self):
-        gateway = self.start_gateway()
-        code, out, err = run_client("--port", str(gateway.port), "events-current")
-        if UNKNOWN in err:
-            self.skipTest("the gateway does not serve events-current yet")
-        position = re.search(r"lastEventId (\d+)", out).group(1)
-        follow = subprocess.Popen(program("vorlane-query") + ["--port", str(gateway.port), "follow", "--interval",
-                                                                "0.3", "--from", position],
-                                  stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        self.addCleanup(follow.stderr.close)
-        self.addCleanup(follow.stdout.close)
+    def follow(self, port, *args):
+        """A started follower and the lines of its output and its errors."""
+        follow = subprocess.Popen(program("vorlane-query") + ["--port", str(port), "follow", "--interval", "0.3"] +
+                                  list(args), stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        out, err = Lines(follow.stdout), Lines(follow.stderr)
+        self.addCleanup(err.close)
+        self.addCleanup(out.close)
         self.addCleanup(follow.wait)
         self.addCleanup(follow.kill)
-        out, err = Lines(follow.stdout), Lines(follow.stderr)
+        return out, err
+
+    def position(self, port):
+        code, out, err = run_client("--port", str(port), "events-current")
+        if UNKNOWN in err:
+            self.skipTest("the gateway does not serve events-current yet")
+        return int(re.search(r"lastEventId (\d+)", out).group(1))
+
+    def test_a_follower_too_far_behind_is_told_what_it_skipped(self):
+        start = self.position(self.port) - 2500
+        out, err = self.follow(self.port, "--from", str(start))
+        err.wait_for("fell more than 2000 events behind", timeout=20)
+        skipped = int(re.search(r"behind: (\d+) events after %d are skipped" % start, err.lines[0]).group(1))
+        self.assertGreaterEqual(skipped, 500)
+        self.assertLess(skipped, 600)
+        out.wait_for("#", timeout=20)
+
+    def test_each_event_once_across_a_restart_of_the_gateway(self):
+        gateway = self.start_gateway()
+        out, err = self.follow(gateway.port, "--from", str(self.position(gateway.port)))
         names = ["ТС ячейка %s" % address.split(".")[2] for address in self.POINTS]
         for address in self.POINTS[:3]:
             self.set_point(address)
