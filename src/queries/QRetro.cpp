@@ -70,10 +70,13 @@ void ReadHistory(const TPointAddress& Address, const TRetroSpan& Span, TPointHis
   // in the argument before the count, so steps of 65536 s and more arrive.
   const auto StepLow = static_cast<uint16_t>(Span.Step & 0xFFFF);
   const int32_t StepHigh = Span.Step >> 16;
+  // The library counts time in 32 bits: a start outside them would wrap
+  // around to another century, whose values must not pass for these.
+  const bool StartFits = Span.Start >= INT32_MIN && Span.Start <= INT32_MAX;
   std::lock_guard<std::mutex> Guard(ServerLock);
-  History.SamplesRead = tvxTakeRetroTit(Handle, Address.Channel, Address.Rtu, Address.Point,
-                                        static_cast<int32_t>(Span.Start), StepHigh, Span.Count, StepLow,
-                                        History.Samples.data()) == 1;
+  History.SamplesRead = StartFits && tvxTakeRetroTit(Handle, Address.Channel, Address.Rtu, Address.Point,
+                                                     static_cast<int32_t>(Span.Start), StepHigh, Span.Count,
+                                                     StepLow, History.Samples.data()) == 1;
   if (tvxAnalogFull(Handle, Address.Channel, Address.Rtu, Address.Point, &History.Record, 0, 0) != 1)
     History.Record = TAnalogFull{};
   ReadObjectName(TVX_KIND_ANALOG, Address.Channel, Address.Rtu, Address.Point, History.Name);

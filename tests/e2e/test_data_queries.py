@@ -159,6 +159,9 @@ class Retro(DataQuery):
         # 2524608000 s: beyond what 32 bits hold, yet 943 samples of 31 days.
         samples = self.ask(retro("01.01.1950 00:00", "01.01.2030 00:00", 2678400, ["1.1.6"]))["ti"][0]
         self.assertEqual((len(samples), samples[0], samples[-1]), (943, {"v": num("1.5")}, NO))
+        # A start past 2038 cannot be told to the server: no values, yet the label.
+        self.assertEqual(self.ask(retro("01.01.2040 00:00", "01.01.2040 00:00", 60, ["1.1.6"])),
+                         {"ti": [[NO]], "labels": [["Без единиц", ""]]})
 
     def test_field_checks_in_order(self):
         good = retro("01.03.2014 00:00", "01.03.2014 01:00", 600, ["1.1.1"])
