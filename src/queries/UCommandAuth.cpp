@@ -4,7 +4,7 @@
 #include <mutex>
 
 #include "common/UCommon.h"
-#include "crypto/USha256.h"
+#include "crypto/UCommandHash.h"
 #include "platform/CodePage.h"
 #include "platform/LocalTime.h"
 #include "queries/UQuery.h"
@@ -26,32 +26,6 @@ std::mutex UsedHashLock;
 
 void ForgetExpiredHashes(int64_t Now) {
   std::erase_if(UsedHashes, [Now](const auto& Entry) { return Now - Entry.second > WindowSeconds; });
-}
-
-std::string LowerHex(const uint8_t* Bytes, size_t Count) {
-  static constexpr char Digits[] = "0123456789abcdef";
-  std::string Hex;
-  Hex.reserve(2 * Count);
-  for (size_t Index = 0; Index < Count; ++Index) {
-    Hex += Digits[Bytes[Index] >> 4];
-    Hex += Digits[Bytes[Index] & 15];
-  }
-  return Hex;
-}
-
-// The text a command's hash is the digest of. The timestamp is written as
-// its value, whatever form the client's number text had.
-std::string ComposeCommandText(const std::string& AnsiKey, int64_t Timestamp) {
-  return "!Rmq-tux@" + AnsiKey + "@" + std::to_string(Timestamp) + "!";
-}
-
-std::string ExpectedHash(int64_t Timestamp) {
-  TSha256 Sha;
-  Sha.DigestStart();
-  Sha.DigestAddText(ComposeCommandText(LocaleToAnsi(Config.CommandKey), Timestamp));
-  uint8_t Digest[TSha256::DigestBytes];
-  Sha.DigestFinish(Digest);
-  return LowerHex(Digest, sizeof Digest);
 }
 
 // Takes the same time wherever the first differing digit is, so that the
@@ -82,7 +56,7 @@ bool VerifyCommandHash(const std::string& Hash, int64_t Timestamp) {
   if (Seconds > Now || Now - Seconds > WindowSeconds) return false;
   ForgetExpiredHashes(Now);
   if (UsedHashes.count(Hash) != 0) return false;
-  if (!SameDigits(Hash, ExpectedHash(Timestamp))) return false;
+  if (!SameDigits(Hash, CommandHash(LocaleToAnsi(Config.CommandKey), Timestamp))) return false;
   UsedHashes.emplace(Hash, Seconds);
   return true;
 }

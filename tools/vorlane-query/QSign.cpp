@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "QOptions.h"
-#include "crypto/USha256.h"
+#include "crypto/UCommandHash.h"
 #include "platform/CodePage.h"
 
 namespace {
@@ -31,21 +31,6 @@ std::optional<std::string> ReadCommandKey(const std::optional<std::string>& KeyF
   const char* Environment = std::getenv("VORLANE_COMMAND_KEY");
   if (Environment && *Environment) return LocaleToAnsi(Environment);
   return std::nullopt;
-}
-
-std::string CommandHash(const std::string& Key, int64_t Timestamp) {
-  TSha256 Digest;
-  Digest.DigestStart();
-  Digest.DigestAddText("!Rmq-tux@" + Key + "@" + std::to_string(Timestamp) + "!");
-  uint8_t Bytes[TSha256::DigestBytes];
-  Digest.DigestFinish(Bytes);
-  static constexpr char Hex[] = "0123456789abcdef";
-  std::string Text;
-  for (uint8_t Byte : Bytes) {
-    Text += Hex[Byte >> 4];
-    Text += Hex[Byte & 15];
-  }
-  return Text;
 }
 
 void SignCommand(const TJsonPtr& Query, const std::string& Key) {

@@ -15,9 +15,5 @@
 // an argument, which other users of the machine can read.
 std::optional<std::string> ReadCommandKey(const std::optional<std::string>& KeyFile);
 
-// The 64 lower-case hexadecimal digits the gateway expects for Key and
-// Timestamp.
-std::string CommandHash(const std::string& Key, int64_t Timestamp);
-
 // Puts "timestamp" (now, in UTC milliseconds) and its "hash" into Query.
 void SignCommand(const TJsonPtr& Query, const std::string& Key);
