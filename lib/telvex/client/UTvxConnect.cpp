@@ -30,7 +30,14 @@ TVX_API int32_t tvxConnect(const char* Machine, const char* Pipe, int32_t, int32
 
 TVX_API int32_t tvxIsConnected(int32_t Handle) {
   const auto Connection = FindConnection(Handle);
-  return Connection && Connection->Alive() ? 1 : 0;
+  if (!Connection) return 0;
+  if (Connection->Alive()) return 1;
+  // A lost connection is good for nothing more, and a caller may drop its
+  // handle without tvxDisconnect: its stream is released now, else every
+  // outage would keep a descriptor open for good. A call still running on
+  // it holds the connection until it returns.
+  RemoveConnection(Handle);
+  return 0;
 }
 
 TVX_API void tvxDisconnect(int32_t Handle) {

@@ -313,7 +313,8 @@ TVX_STATIC_ASSERT(offsetof(TStatusClassData, Text) == 0, "class data text first"
 TVX_API int32_t tvxConnect(const char* Machine, const char* Pipe, int32_t Reserved1, int32_t Reserved2,
                            int32_t Reserved3);
 /* Non-zero while the connection is alive. Answers from the connection's own
- * state, without an exchange with the server. */
+ * state, without an exchange with the server. A connection found lost is
+ * closed and its handle becomes invalid, as after tvxDisconnect. */
 TVX_API int32_t tvxIsConnected(int32_t Handle);
 /* Closes the connection; the handle becomes invalid. */
 TVX_API void tvxDisconnect(int32_t Handle);
