@@ -139,8 +139,8 @@ void CheckAnswer(const TMessages& Messages, const std::string& Bytes) {
 }
 
 // The simulated server with its history of events up to now.
-std::unique_ptr<TSimulator> StartServer() {
-  auto Sim = std::make_unique<TSimulator>(LoadDataset(FUZZ_DATASET_FILE));
+std::unique_ptr<TSimulator> StartServer(const TModel& Model) {
+  auto Sim = std::make_unique<TSimulator>(Model);
   std::lock_guard<std::mutex> Guard(Sim->Lock);
   const int64_t Now = LocalNowMs();
   Sim->GeneratedMs = Now - static_cast<int64_t>(Sim->Model.HistoryHours) * 3600000;
@@ -149,7 +149,21 @@ std::unique_ptr<TSimulator> StartServer() {
 }
 
 const TMessages* KnownMessages = nullptr;
+const TModel* Dataset = nullptr;
+TSimulator* Server = nullptr;
 bool Trace = false;
+
+// Commands keep every change to a point, and reading a point goes through
+// its changes: the model goes back to the dataset's every so many runs, so
+// that a run costs the same early and late.
+constexpr unsigned RunsPerModel = 256;
+
+void RenewModelAtTimes() {
+  static unsigned Runs = 0;
+  if (++Runs % RunsPerModel != 0) return;
+  std::lock_guard<std::mutex> Guard(Server->Lock);
+  Server->Model = *Dataset;
+}
 
 }  // namespace
 
@@ -159,8 +173,11 @@ void LogImmediate(const std::string&, int) {}
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   static const TMessages Messages = ReadMessages();
   KnownMessages = &Messages;
-  static const std::unique_ptr<TSimulator> Sim = StartServer();
-  SetInProcessServer(Sim.get());
+  static const TModel Model = LoadDataset(FUZZ_DATASET_FILE);
+  static const std::unique_ptr<TSimulator> Sim = StartServer(Model);
+  Dataset = &Model;
+  Server = Sim.get();
+  SetInProcessServer(Server);
   Config.CommandKey = CommandKey;
   Trace = std::getenv("FUZZ_QUERY_TRACE") != nullptr;
   Check(ConnectServer(), "cannot connect to the in-process server");
@@ -169,6 +186,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
+  RenewModelAtTimes();
   const std::string Bytes = Signed(std::string(reinterpret_cast<const char*>(Data), Size));
   const std::string Answer = AnswerOf(Bytes);
   if (Trace) std::fprintf(stderr, "%s\n", LogSafeText(Answer).c_str());
