@@ -16,7 +16,9 @@ int UnitsDecimals(const char (&Units)[8]) {
 }
 
 bool ValueUsable(float Value, uint16_t Flags) {
-  return !std::isnan(Value) && !(Value > 1e20f) && Flags != TVX_FLAGS_NONE;
+  // Compared as a double: the float nearest 1e20 lies above it and must not
+  // pass for a reading.
+  return !std::isnan(Value) && !(static_cast<double>(Value) > 1e20) && Flags != TVX_FLAGS_NONE;
 }
 
 TJsonPtr ValueItem(const std::string& Value, const std::string& Letters) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -34,6 +35,22 @@ TEST(UnitsText, UpToTheFirstBlankOrNul) {
   EXPECT_EQ(UnitsText(Field("", 32).Bytes), "");
   // Without a blank or NUL all 8 bytes count, the decimals byte too.
   EXPECT_EQ(UnitsText(Field("MWh/day", '\'').Bytes), "MWh/day'");
+}
+
+TEST(ValueUsable, ANumberNotAbove1e20WithFlagsNotAllSet) {
+  const struct {
+    float Value;
+    uint16_t Flags;
+    bool Usable;
+  } Cases[] = {{12.5f, 0, true},
+               {-3.25f, 0x0011, true},
+               {99999995e12f, 0, true},  // the float just below 1e20
+               {1e20f, 0, false},        // the float nearest 1e20 lies above it
+               {1e21f, 0, false},
+               {std::numeric_limits<float>::quiet_NaN(), 0, false},
+               {std::numeric_limits<float>::infinity(), 0, false},
+               {0.0f, 0xFFFF, false}};
+  for (const auto& Case : Cases) EXPECT_EQ(ValueUsable(Case.Value, Case.Flags), Case.Usable) << Case.Value;
 }
 
 }  // namespace
