@@ -163,6 +163,7 @@ TEST(USha256Test, NotStartedOrFinished) {
   };
   ExpectNotInitialized([&] { Sha.DigestAddBytes("a", 1); });
   ExpectNotInitialized([&] { Sha.DigestFinish(Area); });
+  ExpectNotInitialized([&] { Sha.DigestAddText(""); });
   Sha.DigestStart();
   Sha.DigestAddText("abc");
   Sha.DigestFinish(Area);
