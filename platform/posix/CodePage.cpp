@@ -135,7 +135,9 @@ std::string OemToAnsi(std::string_view Text) {
   return Result;
 }
 
-std::string LocaleToAnsi(std::string_view Text) {
+std::string LocaleToAnsi(std::string_view Text) { return Utf8ToAnsi(Text); }
+
+std::string Utf8ToAnsi(std::string_view Text) {
   std::u16string Wide;
   if (!DecodeUtf8(Text, Wide)) return std::string(Text);
   return Utf16ToAnsi(Wide);

@@ -15,12 +15,15 @@ namespace {
 // the gateway comes near that.
 int Count(std::size_t Size) { return Size > INT_MAX ? INT_MAX : static_cast<int>(Size); }
 
-std::u16string ToUtf16(UINT CodePage, std::string_view Text) {
+// Empty when Text is empty or, with MB_ERR_INVALID_CHARS, not valid.
+std::u16string ToUtf16(UINT CodePage, std::string_view Text, DWORD Flags = 0) {
   if (Text.empty()) return {};
   int Size = Count(Text.size());
-  // One code unit per byte in every single-byte code page.
+  // One code unit per byte in every single-byte code page, and never more
+  // code units than bytes in UTF-8.
   std::u16string Result(static_cast<std::size_t>(Size), u'\0');
-  int Written = MultiByteToWideChar(CodePage, 0, Text.data(), Size, reinterpret_cast<wchar_t*>(Result.data()), Size);
+  int Written =
+      MultiByteToWideChar(CodePage, Flags, Text.data(), Size, reinterpret_cast<wchar_t*>(Result.data()), Size);
   Result.resize(Written > 0 ? static_cast<std::size_t>(Written) : 0);
   return Result;
 }
@@ -48,3 +51,9 @@ std::string Utf16ToAnsi(std::u16string_view Text) { return FromUtf16(CP_ACP, Tex
 std::string OemToAnsi(std::string_view Text) { return FromUtf16(CP_ACP, ToUtf16(CP_OEMCP, Text)); }
 
 std::string LocaleToAnsi(std::string_view Text) { return std::string(Text); }
+
+std::string Utf8ToAnsi(std::string_view Text) {
+  std::u16string Wide = ToUtf16(CP_UTF8, Text, MB_ERR_INVALID_CHARS);
+  if (Wide.empty()) return std::string(Text);
+  return FromUtf16(CP_ACP, Wide);
+}

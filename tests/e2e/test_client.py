@@ -144,9 +144,11 @@ class Client(unittest.TestCase):
             self.skipTest("the gateway does not serve %s yet" % args[0])
         return code, out, err
 
-    def key_file(self, text):
-        path = os.path.join(self.folder, "key.txt")
-        with open(path, "w", encoding=USER_TEXT, newline="") as f:
+    def key_file(self, text, encoding=USER_TEXT):
+        # A file of its own per call: a test may hold several at once.
+        handle, path = tempfile.mkstemp(suffix=".key", dir=self.folder)
+        os.close(handle)
+        with open(path, "w", encoding=encoding, newline="") as f:
             f.write(text)
         return native_path(path)
 
@@ -212,6 +214,8 @@ class Signing(Client):
 
     def test_gateway_accepts_the_key_from_a_file_and_from_the_environment(self):
         for where, args, env in (("file", ["--key-file", self.key_file(KEY + "\r\n")], None),
+                                 # UTF-8 with a byte order mark on every platform.
+                                 ("UTF-8 file", ["--key-file", self.key_file("\ufeff" + KEY, "utf-8")], None),
                                  ("environment", [], {"VORLANE_COMMAND_KEY": KEY})):
             with self.subTest(where=where):
                 code, out, err = self.served(*args, "set-ts", "ts=1.1.3", "value=1", env=env)

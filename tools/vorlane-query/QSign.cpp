@@ -11,11 +11,13 @@
 
 namespace {
 
-std::string FirstLine(const std::string& Text) {
+// The key on the first line of a key file, in the ANSI code page.
+std::string KeyOfFile(const std::string& Text) {
   std::string Line = Text.substr(0, Text.find_first_of("\r\n"));
-  // Editors on Windows may start a UTF-8 file with a byte order mark.
-  if (Line.rfind("\xEF\xBB\xBF", 0) == 0) Line.erase(0, 3);
-  return Line;
+  // Editors on Windows may start a UTF-8 file with a byte order mark; such
+  // a file is UTF-8 whatever the platform's own encoding of files.
+  if (Line.rfind("\xEF\xBB\xBF", 0) == 0) return Utf8ToAnsi(std::string_view(Line).substr(3));
+  return LocaleToAnsi(Line);
 }
 
 }  // namespace
@@ -24,9 +26,9 @@ std::optional<std::string> ReadCommandKey(const std::optional<std::string>& KeyF
   if (KeyFile) {
     std::ifstream File(*KeyFile, std::ios::binary);
     if (!File) throw EUsage("cannot read the key file " + *KeyFile);
-    std::string Key = FirstLine(std::string(std::istreambuf_iterator<char>(File), {}));
+    std::string Key = KeyOfFile(std::string(std::istreambuf_iterator<char>(File), {}));
     if (Key.empty()) throw EUsage("the key file " + *KeyFile + " holds no key on its first line");
-    return LocaleToAnsi(Key);
+    return Key;
   }
   const char* Environment = std::getenv("VORLANE_COMMAND_KEY");
   if (Environment && *Environment) return LocaleToAnsi(Environment);

@@ -27,3 +27,7 @@ std::string OemToAnsi(std::string_view Text);
 // locale's encoding, taken as UTF-8; a text that is not valid UTF-8 is
 // taken as 8-bit bytes already and kept unchanged.
 std::string LocaleToAnsi(std::string_view Text);
+// UTF-8 bytes to ANSI bytes on every platform, for texts known to be UTF-8
+// (a file that starts with a byte order mark); a text that is not valid
+// UTF-8 is taken as 8-bit bytes already and kept unchanged.
+std::string Utf8ToAnsi(std::string_view Text);
