@@ -129,6 +129,8 @@ class Info(DataQuery):
     def test_failed_calls_give_empty_texts(self):
         self.fail_next("tvxAnalogByList")
         self.assertEqual(self.ask({"query": "info", "ti": ["1.1.5"]}), {"ti": [["Напряжение", ""]]})
+        self.fail_next("tvxAccumByList")
+        self.assertEqual(self.ask({"query": "info", "tii": ["1.1.1"]}), {"tii": [["Энергия", ""]]})
         self.fail_next("tvxGetObjectName")
         self.assertEqual(self.ask({"query": "info", "tii": ["1.1.1", "1.1.2"]}),
                          {"tii": [["", "МВт*ч"], ["Энергия 2", "кВт*ч"]]})
