@@ -27,17 +27,18 @@ using TLibraryBlock = std::unique_ptr<T, TLibraryBlockFree>;
 TDateTime DecodeEventTime(const std::string& Text) {
   int32_t Day = 0, Month = 0, Year = 0, Hour = 0, Minute = 0, Second = 0, Fraction = 0;
   ScanText(Text, "%d.%d.%d %d:%d:%d.%d", {&Day, &Month, &Year, &Hour, &Minute, &Second, &Fraction});
-  // A two-digit fraction counts hundredths.
-  if (Text.size() < 23) Fraction *= 10;
-  const int32_t Fields[] = {Year, Month, Day, Hour, Minute, Second, Fraction};
+  // A two-digit fraction counts hundredths. Scaled in 64 bits, as the
+  // scanner may hand over any 32-bit number.
+  const int64_t Milliseconds = Text.size() < 23 ? int64_t{Fraction} * 10 : Fraction;
+  const int64_t Fields[] = {Year, Month, Day, Hour, Minute, Second, Milliseconds};
   TDateTime Value = 0;
   bool Valid = true;
-  for (int32_t Field : Fields) Valid = Valid && Field >= 0 && Field <= 9999;
+  for (int64_t Field : Fields) Valid = Valid && Field >= 0 && Field <= 9999;
   TCalendarTime Time{};
   if (Valid) {
     Time = {static_cast<uint16_t>(Year),   static_cast<uint16_t>(Month),  static_cast<uint16_t>(Day),
             static_cast<uint16_t>(Hour),   static_cast<uint16_t>(Minute), static_cast<uint16_t>(Second),
-            static_cast<uint16_t>(Fraction)};
+            static_cast<uint16_t>(Milliseconds)};
   }
   if (!Valid || !EncodeDateTime(Time, Value)) throw EEventError("ERROR: invalid event time " + Text);
   return Value;

@@ -94,6 +94,8 @@ DECODING = [
      {"imp": 1, "dat": "01.02.2020 10:20:30.000", "adr": "#TC1:2:3", "n": "Дверь ОПУ", "st": "ВКЛ", "t": "ТС"}),
     ("source time on a 23-character time", record(WHEN, 1, CHANGE, (1, 2, 3), status_change(1, source_time=1)),
      {"imp": 1, "dat": WHEN, "adr": "#TC1:2:3", "n": "Дверь ОПУ", "st": "ВКЛ", "t": "ТС"}),
+    ("time text filling its 24 bytes", record(" " + WHEN, 1, 64, (1, 2, 3)),
+     {"imp": 1, "dat": " " + WHEN, "adr": "1:2:3", "n": "Неизвестное событие", "st": "", "t": ""}),
     ("hundredths", record("01.02.2020 10:20:30.45", 1, CHANGE, (1, 2, 3), status_change(1)),
      {"imp": 1, "dat": "01.02.2020 10:20:30.45", "adr": "#TC1:2:3", "n": "Дверь ОПУ", "st": "ВКЛ", "t": "ТС"}),
     ("analog alarm active at 1", record(WHEN, 1, ALARM, (1, 2, 1), analog_alarm(12.5, 1, 1)),
@@ -227,10 +229,13 @@ class TestEvents(unittest.TestCase):
             self.admin({"op": "set", "kind": "ts", "address": "1.2.3", "properties": None})
 
     def test_invalid_event_time_fails_the_query_with_its_text(self):
-        start = self.current()
-        self.inject(record("31.02.2019 10:20:30", 1, 64, (1, 2, 3)))
-        self.assert_error({"query": "events-current", "fromEventId": start},
-                          "ERROR: invalid event time 31.02.2019 10:20:30")
+        # The second one's nine-digit fraction of hundredths does not fit
+        # 32 bits once scaled to milliseconds.
+        for when in ("31.02.2019 10:20:30", "1.1.20 0:0:0.999999999"):
+            with self.subTest(when):
+                start = self.current()
+                self.inject(record(when, 1, 64, (1, 2, 3)))
+                self.assert_error({"query": "events-current", "fromEventId": start}, "ERROR: invalid event time " + when)
         self.inject(record("", 1, 64, (1, 2, 3)))
         events = self.ask({"query": "events-current", "fromEventId": start + 1})["events"]
         self.assertEqual([item["adr"] for item in events if item["adr"] == "1:2:3"], ["1:2:3"])
