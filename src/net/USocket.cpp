@@ -75,8 +75,11 @@ void TSocketThread::Execute() {
   // Whether every byte went out is not reported: the client may be gone.
   SendAll(Socket_.Get(), Answer, ClientTimeout());
   Log("Answer sent");
-  CloseAfterAnswer(Socket_, ClientTimeout());
+  // Counted out before the close: the client takes the end of the answer as
+  // the end of its session and may connect again at once, and must not be
+  // refused for a session that only waits for its close.
   uint16_t Count = Counted.CountOut();
+  CloseAfterAnswer(Socket_, ClientTimeout());
   Log(Address_ + " disconnected, total clients - " + std::to_string(Count));
 }
 
