@@ -27,14 +27,12 @@ server = gateway = None
 
 def setUpModule():
     global server, gateway
+    # Cleanups rather than a tear-down: they run also when the start fails.
     server = Telvexd(dataset=DATASET)
+    unittest.addModuleCleanup(server.kill)
     gateway = Gateway(server_pipe=server.pipe, env=None if WINDOWS else {"LC_ALL": "C"})
+    unittest.addModuleCleanup(gateway.kill)
     gateway.wait_ready()
-
-
-def tearDownModule():
-    gateway.kill()
-    server.kill()
 
 
 def num(text):
