@@ -335,8 +335,18 @@ class TSoak:
         fds = len(os.listdir("/proc/%d/fd" % pid))
         self.samples.append((label, int(status["VmRSS"].split()[0]), int(status["Threads"]), fds))
 
+    @staticmethod
+    def listen_overflows():
+        """The system's count of connections dropped by full listen queues
+        (for all programs: the burst's count holds when nothing else runs)."""
+        with open("/proc/net/netstat") as f:
+            rows = [line.split() for line in f if line.startswith("TcpExt:")]
+        return int(rows[1][rows[0].index("ListenOverflows")])
+
     def burst(self):
-        """Config.Threads clients at once, every one answered."""
+        """Config.Threads clients at once, every one answered, and none of
+        them dropped by the system before the listener saw it."""
+        overflows = self.listen_overflows()
         answers = [None] * self.args.threads
         socks = [socket.create_connection(("127.0.0.1", self.gateway.port), timeout=30)
                  for _ in range(self.args.threads)]
@@ -363,6 +373,9 @@ class TSoak:
             t.join(60)
         with self.stats.lock:
             self.stats.sent += len(answers)
+        dropped = self.listen_overflows() - overflows
+        if dropped:
+            self.stats.fail("the listen queue dropped %d connections of the burst" % dropped)
         for data in answers:
             if not data or not data.startswith(b"{"):
                 self.stats.fail("burst client not answered: %r" % data)
@@ -501,10 +514,12 @@ class TSoak:
                 self.stats.fail("answered %r while connected" % error)
 
     def check_flat(self):
-        """Threads and descriptors as at the start; memory within 25% (and
-        8 MiB) of the first minute's, once the allocator's pools are made."""
-        _, _, threads0, fds0 = self.samples[0]
-        rss0 = self.samples[1 if len(self.samples) > 2 else 0][1]
+        """Descriptors as at the start (both connected to the server);
+        threads as in the first minute, and memory within 25% (and 8 MiB)
+        of it: by then the allocator's pools are made, and a sanitizer's
+        own threads have started."""
+        fds0 = self.samples[0][3]
+        _, rss0, threads0, _ = self.samples[1 if len(self.samples) > 2 else 0]
         _, rss1, threads1, fds1 = self.samples[-1]
         if threads1 > threads0 or fds1 > fds0:
             self.stats.fail("threads %d -> %d, descriptors %d -> %d" % (threads0, threads1, fds0, fds1))
