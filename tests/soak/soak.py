@@ -39,6 +39,9 @@ DISCONNECTED = "Server is disconnected"
 MARGIN = 1.0
 # The gateway tries to reconnect every two minutes.
 RECONNECT_WAIT = 150.0
+# What a signed command may answer while connected: done, or one of the
+# failures that the soak has the server inject.
+COMMAND_ANSWERS = (None, "ERROR: command failure", "ERROR: command event not added")
 
 
 def read_messages():
@@ -127,7 +130,8 @@ class TStats:
         self.sent = 0
         self.kinds = collections.Counter()
         self.failures = []
-        # (sent at, answered at, error text or None) of dispatched queries.
+        # (sent at, answered at, error text or None, signed command) of
+        # dispatched queries.
         self.dispatched = []
 
     def count(self, kind):
@@ -229,7 +233,7 @@ class TSoak:
             except (ConnectionResetError, BrokenPipeError):
                 return data
 
-    def judge(self, data, dispatched, sent_at):
+    def judge(self, data, dispatched, sent_at, command=False):
         """Counts one answer by kind and checks its form."""
         if data == b"":
             self.stats.count("refused")
@@ -255,25 +259,28 @@ class TSoak:
             self.stats.count("error: %s" % error)
         if dispatched:
             with self.stats.lock:
-                self.stats.dispatched.append((sent_at, time.monotonic(), error))
+                self.stats.dispatched.append((sent_at, time.monotonic(), error, command))
 
     def one_client(self):
+        """One client of a kind drawn by its share of the load."""
         r = self.rng.random()
         sent_at = time.monotonic()
+        read = send = True
+        dispatched = command = False
         if r < 0.55:
-            payload, dispatched, read, send = self.queries.data(), True, True, True
+            payload, dispatched = self.queries.data(), True
         elif r < 0.70:
-            payload, dispatched, read, send = self.queries.command(), True, True, True
+            payload, dispatched, command = self.queries.command(), True, True
         elif r < 0.80:
-            payload, dispatched, read, send = self.queries.malformed(), False, True, True
+            payload = self.queries.malformed()
         elif r < 0.84:
-            payload, dispatched, read, send = b'{"query":"test","pad":"' + b"x" * 9000 + b'"}', False, True, True
+            payload = b'{"query":"test","pad":"' + b"x" * 9000 + b'"}'
         elif r < 0.88:
-            payload, dispatched, read, send = b"", False, True, False
+            payload, send = b"", False
         elif r < 0.94:
-            payload, dispatched, read, send = self.queries.data(), False, False, True
+            payload, read = self.queries.data(), False
         else:
-            payload, dispatched, read, send = b"", False, False, False
+            payload, read, send = b"", False, False
         if isinstance(payload, dict):
             payload = json.dumps(payload, ensure_ascii=False).encode(CODEPAGE)
         with self.stats.lock:
@@ -287,7 +294,7 @@ class TSoak:
         if data is None:
             self.stats.count("vanished")
         else:
-            self.judge(data, dispatched, sent_at)
+            self.judge(data, dispatched, sent_at, command)
 
     def worker(self, deadline):
         while time.monotonic() < deadline and not self.stopping:
@@ -505,13 +512,15 @@ class TSoak:
             outages = [tuple(o) for o in self.outages]
         if any(end is None for _, end in outages):
             self.stats.fail("an outage was not ridden out")
-        for sent, done, error in self.stats.dispatched:
+        for sent, done, error, command in self.stats.dispatched:
             during = any(start + MARGIN < sent and (end is None or done < end - MARGIN) for start, end in outages)
             after = not any(start - MARGIN < done and (end is None or sent < end + MARGIN) for start, end in outages)
             if during and error != DISCONNECTED:
                 self.stats.fail("answered %r during an outage" % error)
             if after and error == DISCONNECTED:
                 self.stats.fail("answered %r while connected" % error)
+            if after and command and error not in COMMAND_ANSWERS:
+                self.stats.fail("a signed command answered %r while connected" % error)
 
     def check_flat(self):
         """Descriptors as at the start (both connected to the server);
