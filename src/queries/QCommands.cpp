@@ -59,11 +59,7 @@ void PutSourceText(char (&Source)[16]) {
 }
 
 void RegisterCommandEvent(const TServerEvent& Event) {
-  int32_t Result;
-  {
-    std::lock_guard<std::mutex> Lock(ServerLock);
-    Result = tvxRegEvent(ServerHandle, &Event);
-  }
+  const int32_t Result = LockedCall(tvxRegEvent, &Event);
   // The change stands: it has been made and cannot be taken back.
   if (Result != 1) throw EQueryError("ERROR: command event not added");
 }
@@ -108,11 +104,7 @@ void QuerySetTs(const TJsonPtr& Query, const TJsonPtr& Answer) {
 
 void QuerySwitchTs(const TJsonPtr& Query, const TJsonPtr& Answer) {
   TPointAddress Address = RequirePoint(Query, u"ts", "ERROR: TS missing or invalid");
-  int16_t State;
-  {
-    std::lock_guard<std::mutex> Lock(ServerLock);
-    State = static_cast<int16_t>(tvxStatus(ServerHandle, Address.Channel, Address.Rtu, Address.Point));
-  }
+  const auto State = static_cast<int16_t>(LockedCall(tvxStatus, Address.Channel, Address.Rtu, Address.Point));
   // An unknown state (-1) turns into -2, which set-ts refuses as a value.
   PutInteger(Query, u"value", static_cast<int16_t>(State ^ 1));
   QuerySetTs(Query, Answer);
@@ -121,12 +113,7 @@ void QuerySwitchTs(const TJsonPtr& Query, const TJsonPtr& Answer) {
 void QueryAckTs(const TJsonPtr& Query, const TJsonPtr& Answer) {
   TPointAddress Address = RequirePoint(Query, u"ts", "ERROR: TS missing or invalid");
   CheckCommandAuth(Query);
-  int32_t Result;
-  {
-    std::lock_guard<std::mutex> Lock(ServerLock);
-    Result = tvxClrStatusFlags(ServerHandle, Address.Channel, Address.Rtu, Address.Point, FlagUnacknowledged);
-  }
-  RequireChanged(Result);
+  RequireChanged(LockedCall(tvxClrStatusFlags, Address.Channel, Address.Rtu, Address.Point, FlagUnacknowledged));
   TServerEvent Event = CommandEvent(0, TVX_EVENT_ACKNOWLEDGE, Address);
   PutSourceText(Event.Data.Acknowledge.Source);
   RegisterCommandEvent(Event);

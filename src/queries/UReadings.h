@@ -9,7 +9,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -55,14 +54,6 @@ uint16_t ListCount(const TJsonPtr& List);
 // result is not above 0.
 // REQUIRES: the caller holds ServerLock.
 int16_t ReadObjectName(uint16_t Kind, uint16_t Channel, uint16_t Rtu, uint16_t Point, std::string& Name);
-
-// Calls a telemetry library operation with ServerHandle under ServerLock;
-// the lock is left on every path, also when the call throws.
-template <typename TCall, typename... TArgs>
-auto LockedCall(TCall Call, TArgs... Args) {
-  std::lock_guard<std::mutex> Guard(ServerLock);
-  return Call(ServerHandle.load(), Args...);
-}
 
 // A query member read the one fixed way: present and of the expected kind.
 // The integer is its low 32 bits taken as a signed number. False when the

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
 
 #include "common/UScan.h"
 #include "telemetry/TelemetryTexts.h"
@@ -22,11 +21,8 @@ bool SameKey(std::string_view A, std::string_view B) {
 }
 
 void LoadObjectName(uint16_t Kind, TDynam& Dynam) {
-  {
-    std::lock_guard<std::mutex> Guard(ServerLock);
-    tvxGetObjectName(ServerHandle, Kind, static_cast<uint16_t>(Dynam.Channel), static_cast<uint16_t>(Dynam.Rtu),
-                     static_cast<uint16_t>(Dynam.Point), Dynam.ObjectName, sizeof Dynam.ObjectName);
-  }
+  LockedCall(tvxGetObjectName, Kind, static_cast<uint16_t>(Dynam.Channel), static_cast<uint16_t>(Dynam.Rtu),
+             static_cast<uint16_t>(Dynam.Point), Dynam.ObjectName, static_cast<int32_t>(sizeof Dynam.ObjectName));
   Dynam.ObjectName[sizeof Dynam.ObjectName - 1] = 0;
 }
 
@@ -88,12 +84,9 @@ void TAnalogDynam::Load() {
 void TStatusDynam::Load() {
   char Area[1025] = {};
   std::memset(ObjectName, 0, sizeof ObjectName);
-  int32_t Result;
-  {
-    std::lock_guard<std::mutex> Guard(ServerLock);
-    Result = tvxGetObjectProperties(ServerHandle, TVX_KIND_STATUS, static_cast<uint16_t>(Channel),
-                                    static_cast<uint16_t>(Rtu), static_cast<uint16_t>(Point), Area, sizeof Area);
-  }
+  const int32_t Result =
+      LockedCall(tvxGetObjectProperties, TVX_KIND_STATUS, static_cast<uint16_t>(Channel), static_cast<uint16_t>(Rtu),
+                 static_cast<uint16_t>(Point), Area, static_cast<int32_t>(sizeof Area));
   const std::string Properties = AreaText(Area, sizeof Area);
   const size_t NameAt = Properties.find("Name=");
   if (Result == 1 && NameAt != std::string_view::npos) {
@@ -117,9 +110,7 @@ std::string TStatusDynam::GetStateText() const {
 }
 
 void GetAlarmName(uint16_t Channel, uint16_t Rtu, uint16_t Point, uint16_t Number, char (&Buffer)[33]) {
-  {
-    std::lock_guard<std::mutex> Guard(ServerLock);
-    tvxGetObjectNameEx(ServerHandle, TVX_KIND_ANALOG_ALARM, Channel, Rtu, Point, Number, Buffer, sizeof Buffer);
-  }
+  LockedCall(tvxGetObjectNameEx, TVX_KIND_ANALOG_ALARM, Channel, Rtu, Point, Number, Buffer,
+             static_cast<int32_t>(sizeof Buffer));
   Buffer[sizeof Buffer - 1] = 0;
 }

@@ -21,6 +21,14 @@ extern std::atomic<int32_t> ServerHandle;
 extern uint8_t ServerSlot[8];
 // Serialises the telemetry library calls made with ServerHandle.
 extern std::mutex ServerLock;
+
+// Calls a telemetry library operation with ServerHandle under ServerLock;
+// the lock is left on every path, also when the call throws.
+template <typename TCall, typename... TArgs>
+auto LockedCall(TCall Call, TArgs... Args) {
+  std::lock_guard<std::mutex> Guard(ServerLock);
+  return Call(ServerHandle.load(), Args...);
+}
 // Decided once at start-up by CheckEventsAvailable.
 extern std::atomic<bool> EventsAvailable;
 
