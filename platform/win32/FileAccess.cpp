@@ -1,0 +1,3 @@
+#include "platform/FileAccess.h"
+
+bool IsReadableByOthers(const std::string&) { return false; }
