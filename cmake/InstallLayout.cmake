@@ -12,12 +12,12 @@
 #
 # Windows: one flat folder, as the ZIP unpacks: the DLLs beside the
 # programs, where Windows looks for them, datasets/ beside telvexd.exe,
-# docs/ and the sample settings file.
+# README.md, docs/ and the sample settings file.
 if(WIN32)
   set(VL_INSTALL_BINDIR .)
   set(VL_INSTALL_LIBDIR .)
   set(VL_INSTALL_DATADIR .)
-  set(VL_INSTALL_DOCDIR docs)
+  set(VL_INSTALL_DOCDIR .)
   set(VL_INSTALL_SETTINGSDIR .)
 else()
   include(GNUInstallDirs)

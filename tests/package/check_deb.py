@@ -128,7 +128,7 @@ def verify_unit():
 def run_the_unit_command():
     workdir = in_root("/var/lib/vorlane")  # systemd's StateDirectory
     os.makedirs(workdir, exist_ok=True)
-    prove(in_root(SETTINGS), in_root(KEY_FILE), in_root(KEY_FILE),
+    prove(in_root(SETTINGS), in_root(KEY_FILE), in_root(KEY_FILE), in_root("/usr/share/vorlane/datasets/demo.json"),
           start=lambda port: harness.Process(exec_start(), cwd=workdir),
           stop=lambda gateway: gateway.proc.terminate())
 

@@ -52,6 +52,7 @@ def check_listing():
 
 def run_the_programs():
     prove(os.path.join(FOLDER, "vorlane.json"), os.path.join(FOLDER, "command.key"), "command.key",
+          os.path.join(FOLDER, "datasets", "demo.json"),
           start=lambda port: harness.Gateway(["/config=vorlane.json"], cwd=FOLDER, port=port),
           stop=lambda gateway: expect(gateway.stop_event() == 0, "hlvctl stop failed"))
 

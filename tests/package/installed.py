@@ -8,6 +8,7 @@ end-to-end harness reads (VORLANE_BIN, VORLANE_EXE_SUFFIX,
 VORLANE_EMULATOR) before it imports this module.
 """
 
+import json
 import os
 import re
 import secrets
@@ -38,8 +39,7 @@ def uncomment(settings, member, value):
     pattern = re.compile(r'^(\s*)// ("%s": )[^\n]*?,?$' % re.escape(member), re.M)
     if len(pattern.findall(text)) != 1:
         raise AssertionError("%s: no single commented example of %s" % (settings, member))
-    literal = '"%s"' % value.replace("\\", "\\\\") if isinstance(value, str) else str(value)
-    text = pattern.sub(lambda m: m.group(1) + m.group(2) + literal + ",", text)
+    text = pattern.sub(lambda m: m.group(1) + m.group(2) + json.dumps(value) + ",", text)
     with open(settings, "w", encoding="utf-8") as f:
         f.write(text)
 
@@ -89,11 +89,12 @@ def check_answers(port, key_file):
     step("answered test and a signed set-ts, refused a wrong key")
 
 
-def prove(settings, key_file, key_file_setting, start, stop):
+def prove(settings, key_file, key_file_setting, dataset, start, stop):
     """Configures SETTINGS (a fresh pipe and port, the key file named as
-    KEY_FILE_SETTING), writes a key to KEY_FILE, starts telvexd and the
-    gateway (START(port), a harness.Process), checks its answers, stops it
-    (STOP(gateway)) and checks that it ends with status 0."""
+    KEY_FILE_SETTING), writes a key to KEY_FILE, starts telvexd (which must
+    find its DATASET alone) and the gateway (START(port), a
+    harness.Process), checks its answers, stops it (STOP(gateway)) and
+    checks that it ends with status 0."""
     port = harness.free_port()
     pipe = harness.unique_pipe()
     for member, value in (("pipe", pipe), ("port", port), ("commandKeyFile", key_file_setting)):
@@ -101,6 +102,8 @@ def prove(settings, key_file, key_file_setting, start, stop):
     write_key_file(key_file)
     telvexd = harness.Telvexd(pipe=pipe)
     try:
+        served = "telvexd: dataset %s," % harness.native_path(dataset)
+        expect(any(line.startswith(served) for line in telvexd.lines()), "telvexd does not serve %s: %s" % (dataset, telvexd.lines()))
         gateway = start(port)
         try:
             step("the gateway on port %d, telvexd on pipe %s: %s" % (port, pipe, " ".join(gateway.args)))
