@@ -4,9 +4,9 @@
 //
 // Serves the dataset (default: datasets/demo.json beside the program, else
 // in the installed data folder, else the project's sim/datasets/demo.json)
-// on pipe NAME (default TMS), with
-// the admin interface on loopback TCP port PORT when given. Prints
-// "telvexd ready" once it accepts connections; a console interrupt ends it.
+// on pipe NAME (default TMS), with the admin interface on loopback TCP port
+// PORT when given. Prints "telvexd ready" once it accepts connections; a
+// console interrupt ends it.
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
