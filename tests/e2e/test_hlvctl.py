@@ -39,6 +39,17 @@ class Hlvctl(unittest.TestCase):
         self.assertIn(b"2147483631", result.stderr)
         self.assertEqual(result.stdout, b"")
 
+    @unittest.skipIf(WINDOWS, "a process of the build under wine has no Windows process id to give")
+    def test_process_that_is_no_gateway_is_left_alone(self):
+        other = subprocess.Popen(["sleep", "60"], stdin=subprocess.DEVNULL)
+        self.addCleanup(other.wait)
+        self.addCleanup(other.kill)
+        result = hlvctl("stop", str(other.pid))
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertIn(b"no process %d registered" % other.pid, result.stderr)
+        with self.assertRaises(subprocess.TimeoutExpired):
+            other.wait(0.5)
+
 
 @unittest.skipIf(WINDOWS, "the service manager's socket and POSIX signals exist only on Linux")
 class ServiceManager(GatewayTestCase):
