@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "events/UEvents.h"
 #include "platform/CodePage.h"
@@ -29,6 +30,14 @@ void RequireEvents() {
 // Event numbers move in 64-bit steps that wrap rather than overflow.
 int64_t WrappingSub(int64_t A, int64_t B) {
   return static_cast<int64_t>(static_cast<uint64_t>(A) - static_cast<uint64_t>(B));
+}
+
+// The present event number; a query that starts from it fails without it
+// rather than counting from 0.
+int64_t CurrentEventNumber() {
+  const std::optional<TElix> Current = CurrentEventIndex();
+  if (!Current) throw EQueryError("ERROR: current event index unavailable");
+  return Current->EventNumber;
 }
 
 TElix IndexAt(int64_t EventNumber) {
@@ -109,7 +118,7 @@ void QueryEventsLatest(const TJsonPtr& Query, const TJsonPtr& Answer) {
   const int32_t Count = static_cast<int32_t>(AsInteger(Quantity));
   if (Count < 0) throw EQueryError("ERROR: events quantity missing or invalid");
   if (Count > MaxEvents) throw EQueryError(TooLarge);
-  TElix Index = IndexAt(WrappingSub(CurrentEventIndex().EventNumber, Count));
+  TElix Index = IndexAt(WrappingSub(CurrentEventNumber(), Count));
   ProduceEvents(Answer, Index, TEventFilter{});
 }
 
@@ -118,12 +127,15 @@ void QueryEventsCurrent(const TJsonPtr& Query, const TJsonPtr& Answer) {
   RequireEvents();
   const TJsonPtr From = GetField(Query, u"fromEventId");
   if (!From) {
-    PutInteger(Answer, u"lastEventId", CurrentEventIndex().EventNumber);
+    PutInteger(Answer, u"lastEventId", CurrentEventNumber());
     return;
   }
   if (Kind(From) != TJsonKind::Integer) throw EQueryError("ERROR: event ID is invalid");
   TElix Index = IndexAt(AsInteger(From));
-  if (WrappingSub(CurrentEventIndex().EventNumber, Index.EventNumber) > MaxEvents) throw EQueryError(TooLarge);
+  // Without the present position the distance is not known; the producer's
+  // own count still bounds the answer.
+  const std::optional<TElix> Current = CurrentEventIndex();
+  if (Current && WrappingSub(Current->EventNumber, Index.EventNumber) > MaxEvents) throw EQueryError(TooLarge);
   ProduceEvents(Answer, Index, TEventFilter{});
   PutInteger(Answer, u"lastEventId", Index.EventNumber);
 }

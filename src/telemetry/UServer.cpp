@@ -56,16 +56,12 @@ std::string ServerTimeText() {
   return TextOf(Buffer, sizeof Buffer - 1);
 }
 
-void CheckEventsAvailable() {
-  TElix Index{};
-  std::lock_guard<std::mutex> Guard(ServerLock);
-  EventsAvailable = tvxGetCurrentElix(ServerHandle, &Index) != 0;
-}
+void CheckEventsAvailable() { EventsAvailable = CurrentEventIndex().has_value(); }
 
-TElix CurrentEventIndex() {
+std::optional<TElix> CurrentEventIndex() {
   TElix Index{};
   std::lock_guard<std::mutex> Guard(ServerLock);
-  tvxGetCurrentElix(ServerHandle, &Index);
+  if (tvxGetCurrentElix(ServerHandle, &Index) == 0) return std::nullopt;
   return Index;
 }
 

@@ -39,9 +39,9 @@ SEP = decimal_separator()
 
 
 def ask(port, request):
-    """REQUEST's answer. The gateway writes control characters of texts
-    (the line break of a two-line message) unescaped, so they are allowed."""
-    return json.loads(query(port, json.dumps(request, ensure_ascii=False)).decode(CODEPAGE), strict=False)
+    """REQUEST's answer, read as strict JSON: control characters inside its
+    strings (the line break of a two-line message) must come escaped."""
+    return json.loads(query(port, json.dumps(request, ensure_ascii=False)).decode(CODEPAGE))
 
 
 def record(when, imp, kind, address, data=b""):
@@ -215,6 +215,17 @@ class TestEvents(unittest.TestCase):
             with self.subTest(what):
                 self.assertEqual(self.injected_items(raw), [expected] if expected else [])
 
+    def test_answer_with_a_two_line_message_is_strict_json(self):
+        start = self.current()
+        self.inject(record(WHEN, 1, MESSAGE, (0, 1, 0), message(0, b"A\tB\x1bC", b"")),
+                    record(WHEN, 1, MESSAGE_REF, (0, 0, 0), struct.pack("<I", 71)))
+        raw = query(self.gateway.port, json.dumps({"query": "events-current", "fromEventId": start}))
+        self.assertIn(b'"Line one\\r\\nLine two"', raw)
+        self.assertIn(b'"A\\tB\\u001bC"', raw)
+        self.assertFalse([byte for byte in raw if byte < 0x20], raw)
+        names = [item["n"] for item in json.loads(raw.decode(CODEPAGE))["events"] if ".2020 " in item["dat"]]
+        self.assertEqual(names, ["A\tB\x1bC", "Line one\r\nLine two"])
+
     def test_names_from_properties(self):
         raw = record(WHEN, 1, CHANGE, (1, 2, 3), status_change(1))
         cases = [("Location=ОПУ\r\nName=" + "N" * 140, "N" * 128),
@@ -343,6 +354,19 @@ class TestEvents(unittest.TestCase):
         self.admin({"op": "fail", "call": "tvxEventLogByElix", "count": 1})
         self.assertEqual(self.ask({"query": "events-current", "fromEventId": start}),
                          {"events": [], "lastEventId": start})
+
+    def test_failed_current_index_read_is_an_error(self):
+        for request in ({"query": "events-latest", "quantity": 2}, {"query": "events-current"}):
+            with self.subTest(query=request["query"]):
+                self.admin({"op": "fail", "call": "tvxGetCurrentElix", "count": 1})
+                self.assert_error(request, "ERROR: current event index unavailable")
+        # A poll from a known number needs no present position.
+        start = self.current()
+        self.inject(record(WHEN, 1, 64, (2, 3, 4)))
+        self.admin({"op": "fail", "call": "tvxGetCurrentElix", "count": 1})
+        answer = self.ask({"query": "events-current", "fromEventId": start})
+        self.assertEqual([item["adr"] for item in answer["events"] if ".2020 " in item["dat"]], ["2:3:4"])
+        self.assertGreaterEqual(answer["lastEventId"], start + 1)
 
     def test_events_not_supported_by_server(self):
         self.admin({"op": "eventlog", "usable": False})
