@@ -2,8 +2,6 @@
 #include "app/USettings.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <utility>
 
 #include "app/USettingsMembers.h"
@@ -11,6 +9,7 @@
 #include "crypto/UKeyFile.h"
 #include "json/UJson.h"
 #include "platform/CodePage.h"
+#include "platform/FileAccess.h"
 
 namespace {
 
@@ -18,10 +17,8 @@ using TMembers = std::vector<std::pair<const TSettingsMember*, TJsonPtr>>;
 
 // The file's object, its text decoded from UTF-8.
 TJsonPtr ReadObject(const std::string& Path) {
-  std::ifstream File(Path, std::ios::binary);
-  if (!File) throw ESettings("cannot be read");
-  std::string Bytes(std::istreambuf_iterator<char>(File), {});
-  if (File.bad()) throw ESettings("cannot be read");
+  std::string Bytes;
+  if (!ReadWholeFile(Path, Bytes)) throw ESettings("cannot be read");
   std::string_view Text = Bytes;
   if (Text.substr(0, 3) == "\xEF\xBB\xBF") Text.remove_prefix(3);
   // A key or a name garbled by a wrong encoding must not pass unnoticed.

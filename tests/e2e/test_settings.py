@@ -31,6 +31,8 @@ ID = "Пример \U0001F600"
 # test run; the Linux build gets the Russian locale in its environment.
 RUSSIAN = {} if WINDOWS else {"LC_ALL": "ru_RU.UTF-8"}
 ENTER = 'Press "Enter" to close application'
+# A settings file's text that stands for a folder in its place.
+FOLDER = object()
 
 
 def write(path, text, mode=0o600):
@@ -205,7 +207,11 @@ class Refusals(GatewayTestCase):
         folder = tempfile.mkdtemp(prefix="vorlane-e2e-")
         self._dirs.append(folder)
         path = os.path.join(folder, name)
-        if text is not None:
+        if text is None:
+            pass
+        elif text == FOLDER:
+            os.mkdir(path)
+        else:
             write(path, text)
         gateway = FileGateway(["/config=" + native_path(path)], cwd=folder, build=build, merge_stderr=False)
         self._procs.append(gateway)
@@ -219,6 +225,7 @@ class Refusals(GatewayTestCase):
 
     CASES = [
         ("missing file", None, "cannot be read"),
+        ("a folder", FOLDER, "cannot be read"),
         ("not an object", "[1, 2]", "is not one JSON object"),
         ("unknown member", "{colour: 'red'}", "colour: unknown member"),
         ("wrong kind", "{port: '1000'}", "port: must be an integer from 1 to 65535"),

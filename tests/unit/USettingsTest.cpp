@@ -118,6 +118,15 @@ TEST(SettingsFile, RefusesAFileThatCannotBeRead) {
   }
 }
 
+TEST(SettingsFile, RefusesAFolderAsTheKeyFile) {
+  const fs::path Folder = fs::temp_directory_path() / "vorlane-settings-test-folder.key";
+  fs::create_directory(Folder);
+  fs::permissions(Folder, fs::perms::owner_all);
+  const std::string Path = Folder.generic_string();
+  EXPECT_EQ(Refusal("{commandKeyFile: '" + Path + "'}"), "commandKeyFile: cannot read the key file " + Path);
+  fs::remove(Folder);
+}
+
 TEST(SettingsFile, ReadsTheKeyOfAKeyFile) {
   TFile Key("secret\nsecond line\n", "command.key");
   fs::permissions(Key.Path(), fs::perms::owner_read | fs::perms::owner_write);
