@@ -8,6 +8,7 @@
 #include "app/USettingsValue.h"
 #include "crypto/UKeyFile.h"
 #include "json/UJson.h"
+#include "net/ULogSafe.h"
 #include "platform/CodePage.h"
 #include "platform/FileAccess.h"
 
@@ -35,7 +36,11 @@ const TSettingsMember* FindMember(std::u16string_view Name) {
   return Found == Members.end() ? nullptr : &*Found;
 }
 
-std::string Named(std::u16string_view Name, const std::string& Problem) { return Utf16ToAnsi(Name) + ": " + Problem; }
+// A member's name and a problem, as one log line: the name of an unknown
+// member may hold any character.
+std::string Named(std::u16string_view Name, const std::string& Problem) {
+  return LogSafeText(Utf16ToAnsi(Name)) + ": " + Problem;
+}
 
 // The members of Object, each checked to be in the table, and no two that
 // exclude each other.

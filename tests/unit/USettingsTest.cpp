@@ -87,6 +87,7 @@ TEST(SettingsFile, RefusesWhatCannotBeUsed) {
       {"port: 1000", "is not one JSON object"},
       {"{port: 1000 \xFF}", "is not UTF-8 text"},
       {"{Port: 1000}", "Port: unknown member"},
+      {"{'a\nb': 1}", "a\\nb: unknown member"},
       {"{port: '1000'}", "port: must be an integer from 1 to 65535"},
       {"{port: 1000.0}", "port: must be an integer from 1 to 65535"},
       {"{port: 65536}", "port: must be an integer from 1 to 65535"},
