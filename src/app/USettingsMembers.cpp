@@ -70,7 +70,8 @@ const std::vector<TSettingsMember>& SettingsMembers() {
        "path: a file whose first line is the command key; others may not read it"},
       {u"checkSeconds", ReadCheckSeconds, CheckSecondsBanner,
        "5 to 3600: seconds between two checks of the server connection and the log (120)"},
-      {u"charset", ReadCharset, CharsetBanner, "\"ansi\" (the default) or \"utf-8\": the code page of queries and answers"},
+      {u"charset", ReadCharset, CharsetBanner,
+       "\"ansi\" (the default) or \"utf-8\": the code page of queries and answers"},
       {u"decimalSeparator", ReadDecimalSeparator, DecimalSeparatorBanner,
        "\"regional\" (the default) or \"point\": the separator in the number texts of answers"},
   };

@@ -98,7 +98,8 @@ TEST(Utf8ToUtf16, ReplacesEachIllFormedPart) {
 
 TEST(Utf16ToUtf8, RoundTripsEveryCharacterKind) {
   const std::u16string Text = u"{\"id\":\"Привет € \U0001F600\"}";
-  EXPECT_EQ(Utf16ToUtf8(Text), "{\"id\":\"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xE2\x82\xAC \xF0\x9F\x98\x80\"}");
+  EXPECT_EQ(Utf16ToUtf8(Text),
+            "{\"id\":\"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xE2\x82\xAC \xF0\x9F\x98\x80\"}");
   EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(Text)), Text);
 }
 
