@@ -12,6 +12,7 @@
 #include "net/UDispatch.h"
 #include "net/ULogSafe.h"
 #include "net/UTransfer.h"
+#include "net/UWireText.h"
 #include "platform/CodePage.h"
 #include "platform/Threads.h"
 #include "queries/UQuery.h"
@@ -45,7 +46,7 @@ class TCountedSession {
   bool Out_ = false;
 };
 
-std::string ToAnsiJson(const TJsonPtr& Value) { return Utf16ToAnsi(ToJsonText(Value)); }
+std::string ToWireJson(const TJsonPtr& Value) { return Utf16ToWire(ToJsonText(Value)); }
 
 }  // namespace
 
@@ -92,7 +93,7 @@ std::string TSocketThread::AnswerBytes() {
     Log(LogSafeText(Error.what()));
     TJsonPtr Answer = NewObject();
     PutString(Answer, u"error", AnsiToUtf16(Error.what()));
-    return ToAnsiJson(Answer);
+    return ToWireJson(Answer);
   }
 }
 
@@ -102,7 +103,7 @@ std::string TSocketThread::AnswerOfQuery() {
   // The parse that tells a complete query is the one dispatched.
   TJsonPtr Query;
   auto Parses = [&Query](std::string_view Bytes) {
-    Query = ParseJson(AnsiToUtf16(Bytes));
+    Query = ParseJson(WireToUtf16(Bytes));
     return static_cast<bool>(Query);
   };
   // One byte more than the longest query tells a query that is too long.
@@ -110,9 +111,9 @@ std::string TSocketThread::AnswerOfQuery() {
   if (ShutdownRequested) throw EQueryError("Gate is closing now");
   if (Bytes.empty()) throw EQueryError("No data");
   if (Bytes.size() > Config.Length) throw EQueryError("Query too long");
-  Log("Query: " + LogSafeText(Bytes));
+  Log("Query: " + LogSafeText(WireToAnsi(Bytes)));
   if (!Query) throw EQueryError("ERROR: invalid format");
-  return ToAnsiJson(DispatchQuery(Query));
+  return ToWireJson(DispatchQuery(Query));
 }
 
 void TSocketThread::Log(const std::string& Text) const { WriteLog(Prefix_ + Text, 1); }

@@ -10,6 +10,7 @@
 #include "QOutput.h"
 #include "QQuery.h"
 #include "QRender.h"
+#include "QWire.h"
 #include "platform/CodePage.h"
 
 namespace {
@@ -69,9 +70,9 @@ class TFollower {
     PutString(Query, u"query", u"events-current");
     if (Position) PutInteger(Query, u"fromEventId", *Position);
     if (FOptions.Id) PutString(Query, u"id", FromUser(*FOptions.Id));
-    TExchangeResult Result = Exchange(FGateway, Utf16ToAnsi(ToJsonText(Query)));
+    TExchangeResult Result = Exchange(FGateway, ToWire(FOptions, ToJsonText(Query)));
     if (Result.Status != TExchangeStatus::Answered) return Problem = Result.Problem, TJsonPtr();
-    TJsonPtr Answer = ParseAnswer(Result.Answer);
+    TJsonPtr Answer = ParseAnswer(FOptions, Result.Answer);
     if (!Answer) Problem = "the answer is not a JSON object";
     return Answer;
   }
