@@ -4,11 +4,13 @@
 #include <memory>
 #include <mutex>
 
-#include "events/UEvents.h"
+#include "events/UEventFilter.h"
+#include "events/UServerLookup.h"
 #include "platform/CodePage.h"
 #include "queries/QEventsLeakCheck.h"
 #include "telemetry/Telemetry.h"
 #include "telemetry/UServer.h"
+#include "telemetry/UTimeText.h"
 
 namespace {
 
@@ -54,6 +56,7 @@ void ProduceEvents(const TJsonPtr& Answer, TElix& Index, const TEventFilter& Fil
   TJsonPtr Events = NewArray();
   PutValue(Answer, u"events", Events);
   const std::string AddrText = FilterAddrText(Filter);
+  TServerLookup Lookup;
   int64_t Count = 0;
   for (;;) {
     TEventPage Page;
@@ -64,7 +67,7 @@ void ProduceEvents(const TJsonPtr& Answer, TElix& Index, const TEventFilter& Fil
     if (!Page) return;
     for (const TEventNode* Node = Page.get(); Node; Node = Node->Next) {
       if (++Count > MaxEvents) throw EQueryError(TooLarge);
-      std::optional<TEventLogRecord> Record = MakeEventLogRecord(Node->Event);
+      std::optional<TEventLogRecord> Record = MakeEventLogRecord(Node->Event, Lookup);
       if (Record && EventMatchesFilter(*Record, Filter, AddrText)) ArrayAppend(Events, EventItem(*Record));
     }
   }

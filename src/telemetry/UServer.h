@@ -39,4 +39,3 @@ void DisconnectServer();
 std::string ServerTimeText();
 void CheckEventsAvailable();
 TElix CurrentEventIndex();
-std::string ServerTimeToText(int32_t Seconds);
