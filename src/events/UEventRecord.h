@@ -20,8 +20,9 @@ struct EEventError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// One decoded event: what an answer's event item carries. Texts are in the
-// ANSI code page.
+// One decoded event: exactly what an answer's event item carries. Nothing
+// else of the event is kept: its source text, the point's reserve reference
+// and the time as a date reach no answer. Texts are in the ANSI code page.
 struct TEventLogRecord {
   int32_t Importance = 0;  // the server's level, or 2 where decoding lifts it
   std::string Name;        // object name or message text
