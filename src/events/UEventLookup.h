@@ -16,7 +16,7 @@
 
 // A message kept by the server: its layout code and its bytes (kind, first
 // text, second text).
-struct TStoredMessage {
+struct TKeptMessage {
   uint16_t Layout = 0;
   std::vector<uint8_t> Bytes;
 };
@@ -36,5 +36,5 @@ class IEventLookup {
   virtual std::string AlarmName(const TTvxAddress& Point, uint16_t Number) = 0;
   // The message that Event, a message reference, refers to; nothing when
   // the server gives none.
-  virtual std::optional<TStoredMessage> StoredMessage(const TServerEvent& Event) = 0;
+  virtual std::optional<TKeptMessage> KeptMessage(const TServerEvent& Event) = 0;
 };

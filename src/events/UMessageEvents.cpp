@@ -41,6 +41,6 @@ bool DecodeMessage(const TServerEvent& Event, IEventLookup&, TEventLogRecord& Re
 }
 
 bool DecodeMessageRef(const TServerEvent& Event, IEventLookup& Lookup, TEventLogRecord& Record) {
-  const std::optional<TStoredMessage> Message = Lookup.StoredMessage(Event);
+  const std::optional<TKeptMessage> Message = Lookup.KeptMessage(Event);
   return Message && ShowMessage(Message->Layout, Message->Bytes.data(), Message->Bytes.size(), Record);
 }

@@ -51,7 +51,7 @@ std::string TServerLookup::AlarmName(const TTvxAddress& Point, uint16_t Number) 
 
 // The message starts 12 bytes into the block; its layout code is the
 // 16-bit value at offset 8.
-std::optional<TStoredMessage> TServerLookup::StoredMessage(const TServerEvent& Event) {
+std::optional<TKeptMessage> TServerLookup::KeptMessage(const TServerEvent& Event) {
   const int32_t Time = String2Utime(&Event);
   int32_t Size = 0;
   TLibraryBlock<TMessageBlock> Block;
@@ -62,6 +62,6 @@ std::optional<TStoredMessage> TServerLookup::StoredMessage(const TServerEvent& E
   constexpr size_t MessageAt = offsetof(TMessageBlock, Message);
   if (!Block || Size < 0 || static_cast<size_t>(Size) <= MessageAt) return std::nullopt;
   const uint8_t* Bytes = reinterpret_cast<const uint8_t*>(Block.get());
-  return TStoredMessage{static_cast<uint16_t>(Bytes[8] | (Bytes[9] << 8)),
+  return TKeptMessage{static_cast<uint16_t>(Bytes[8] | (Bytes[9] << 8)),
                         std::vector<uint8_t>(Bytes + MessageAt, Bytes + Size)};
 }

@@ -17,5 +17,5 @@ class TServerLookup : public IEventLookup {
   std::string AnalogName(const TTvxAddress& Point) override;
   std::string AlarmName(const TTvxAddress& Point, uint16_t Number) override;
   // Asks under the record's time in the library's seconds.
-  std::optional<TStoredMessage> StoredMessage(const TServerEvent& Event) override;
+  std::optional<TKeptMessage> KeptMessage(const TServerEvent& Event) override;
 };

@@ -72,6 +72,8 @@ bool DecodeStatusCommand(const TServerEvent& Event, IEventLookup& Lookup, TEvent
   return true;
 }
 
+// The class data is asked for as for every status kind, though no text of
+// an acknowledgement uses it.
 bool DecodeAcknowledge(const TServerEvent& Event, IEventLookup& Lookup, TEventLogRecord& Record) {
   DescribeStatusPoint(Event, Lookup, Record);
   const uint16_t Code = Event.Data.Acknowledge.GeneralCode;

@@ -40,13 +40,13 @@ class TTableLookup : public IEventLookup {
   TPointTable<std::string> StatusNames, AnalogNames;
   TPointTable<TClassData> ClassData;
   std::map<uint16_t, std::string> AlarmNames;  // of every analog point
-  std::map<uint32_t, TStoredMessage> Messages;
+  std::map<uint32_t, TKeptMessage> Messages;
 
   std::string StatusName(const TTvxAddress& Point) override { return Find(StatusNames, Point); }
   TClassData StatusClassData(const TTvxAddress& Point) override { return Find(ClassData, Point); }
   std::string AnalogName(const TTvxAddress& Point) override { return Find(AnalogNames, Point); }
   std::string AlarmName(const TTvxAddress&, uint16_t Number) override { return Find(AlarmNames, Number); }
-  std::optional<TStoredMessage> StoredMessage(const TServerEvent& Event) override {
+  std::optional<TKeptMessage> KeptMessage(const TServerEvent& Event) override {
     const auto Found = Messages.find(Event.Data.MessageRef.Index);
     if (Found == Messages.end()) return std::nullopt;
     return Found->second;
