@@ -5,11 +5,13 @@
 #include <mutex>
 #include <optional>
 
-#include "events/UEvents.h"
+#include "events/UEventFilter.h"
+#include "events/UServerLookup.h"
 #include "platform/CodePage.h"
 #include "queries/QEventsLeakCheck.h"
 #include "telemetry/Telemetry.h"
 #include "telemetry/UServer.h"
+#include "telemetry/UTimeText.h"
 
 namespace {
 
@@ -63,6 +65,7 @@ void ProduceEvents(const TJsonPtr& Answer, TElix& Index, const TEventFilter& Fil
   TJsonPtr Events = NewArray();
   PutValue(Answer, u"events", Events);
   const std::string AddrText = FilterAddrText(Filter);
+  TServerLookup Lookup;
   int64_t Count = 0;
   for (;;) {
     TEventPage Page;
@@ -73,7 +76,7 @@ void ProduceEvents(const TJsonPtr& Answer, TElix& Index, const TEventFilter& Fil
     if (!Page) return;
     for (const TEventNode* Node = Page.get(); Node; Node = Node->Next) {
       if (++Count > MaxEvents) throw EQueryError(TooLarge);
-      std::optional<TEventLogRecord> Record = MakeEventLogRecord(Node->Event);
+      std::optional<TEventLogRecord> Record = MakeEventLogRecord(Node->Event, Lookup);
       if (Record && EventMatchesFilter(*Record, Filter, AddrText)) ArrayAppend(Events, EventItem(*Record));
     }
   }

@@ -41,4 +41,3 @@ std::string ServerTimeText();
 void CheckEventsAvailable();
 // The log's present position; nothing when the library reports a failure.
 std::optional<TElix> CurrentEventIndex();
-std::string ServerTimeToText(int32_t Seconds);
