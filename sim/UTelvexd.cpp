@@ -21,6 +21,7 @@
 #include "UPipeService.h"
 #include "USimulator.h"
 #include "platform/Console.h"
+#include "platform/Process.h"
 #include "protocol/UTvxTime.h"
 
 namespace {
@@ -142,6 +143,7 @@ int Run(const TOptions& Options) {
 }  // namespace
 
 int main(int Count, char** Arguments) {
+  IgnoreBrokenPipes();
   TOptions Options = ReadOptions(Count, Arguments);
   if (Options.Dataset.empty()) Options.Dataset = DefaultDataset(Arguments[0]);
   try {

@@ -3,3 +3,5 @@
 #include <windows.h>
 
 uint32_t CurrentProcessId() { return static_cast<uint32_t>(GetCurrentProcessId()); }
+
+void IgnoreBrokenPipes() {}
