@@ -376,6 +376,7 @@ class TSoak:
         deadline = time.monotonic() + self.args.timeout + 30
         while time.monotonic() < deadline:
             if self.last_client_count() == 0:
+                time.sleep(0.2)  # a session's thread ends just after its last line
                 return
             time.sleep(0.1)
         self.stats.fail("the gateway still counts clients after the load settled")
@@ -548,7 +549,13 @@ class TSoak:
         self.stopping = True
         if alive:
             self.gateway.interrupt()
-            self.gateway.wait_exit(timeout=30)
+            # An AddressSanitizer build checks for leaks as it ends.
+            status = self.gateway.wait_exit(timeout=30)
+            if status != 0:
+                self.stats.fail("the gateway ended with status %d" % status)
+                lines = self.gateway.lines()
+                first = next((i for i, line in enumerate(lines) if "Sanitizer" in line), len(lines))
+                print("\n".join(lines[first:first + 80]))
         else:
             print("\n".join(self.gateway.lines()[-60:]))
         return self.check(alive)
