@@ -149,6 +149,7 @@ int Run(const TOptions& Options) {
 }  // namespace
 
 int main(int Count, char** Arguments) {
+  IgnoreBrokenPipes();
   TOptions Options = ReadOptions(Count, Arguments);
   if (Options.Dataset.empty()) Options.Dataset = DefaultDataset();
   try {

@@ -15,3 +15,5 @@ std::filesystem::path ProgramPath() {
     Path.resize(Path.size() * 2);  // truncated: try a larger buffer
   }
 }
+
+void IgnoreBrokenPipes() {}

@@ -112,7 +112,7 @@ bool TListenThread::Admit(TSocketHandle Socket) {
     WriteLog("Client " + PeerAddress_ + " force-disconnected - not in white list", 1);
     return true;
   }
-  if (ClientCount >= Config.Threads) {
+  if (ClientCount >= Config.Threads || !TSocketThread::HasRoom()) {
     WriteLog("Client " + PeerAddress_ + " force-disconnected - max clients reached", 1);
     return true;
   }

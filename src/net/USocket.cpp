@@ -1,6 +1,7 @@
 #include "net/USocket.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -21,6 +22,45 @@ namespace {
 
 // The receive buffer of one query.
 constexpr int ReceiveBufferSize = 8192;
+
+// The client limit counts a session until its answer is sent: the client
+// takes the end of the answer as the end of its session and may connect
+// again at once. What is left, draining the client's last bytes so that
+// closing does not reset an answer still in flight, is bounded apart, or
+// a client that keeps sending after its answer would hold a thread and a
+// socket outside the limit: at most DrainSlots sessions drain at once, each
+// for at most DrainTime (and DrainLimit bytes); a session that finds every
+// slot taken closes at once, dropping only the bytes already there. Sessions
+// count themselves in ClientCount on their own thread, so a burst could
+// outrun that count: the listener also starts no session while
+// Config.Threads + DrainSlots are alive, counted from Start to the end.
+constexpr std::chrono::milliseconds DrainTime{1000};
+std::atomic<int> AliveSessions{0};
+std::atomic<int> DrainingSessions{0};
+
+// One of the DrainSlots while it lives, when one was free.
+class TDrainSlot {
+ public:
+  TDrainSlot() : Taken_(Take()) {}
+  ~TDrainSlot() {
+    if (Taken_) --DrainingSessions;
+  }
+  TDrainSlot(const TDrainSlot&) = delete;
+  TDrainSlot& operator=(const TDrainSlot&) = delete;
+
+  std::chrono::milliseconds Linger() const { return Taken_ ? DrainTime : std::chrono::milliseconds::zero(); }
+
+ private:
+  static bool Take() {
+    int Now = DrainingSessions;
+    while (Now < TSocketThread::DrainSlots) {
+      if (DrainingSessions.compare_exchange_weak(Now, Now + 1)) return true;
+    }
+    return false;
+  }
+
+  const bool Taken_;
+};
 
 std::chrono::milliseconds ClientTimeout() { return std::chrono::seconds(Config.Timeout); }
 
@@ -63,8 +103,19 @@ void TSocketThread::Start(TSocketHandle Socket, std::string Address) {
   }).detach();
 }
 
+bool TSocketThread::HasRoom() { return AliveSessions < Config.Threads + DrainSlots; }
+
+int TSocketThread::Alive() { return AliveSessions; }
+
 TSocketThread::TSocketThread(TSocketHandle Socket, std::string Address)
-    : Socket_(Socket), Address_(std::move(Address)) {}
+    : Socket_(Socket), Address_(std::move(Address)) {
+  ++AliveSessions;
+}
+
+TSocketThread::~TSocketThread() {
+  Socket_.Close();
+  --AliveSessions;
+}
 
 void TSocketThread::Execute() {
   if (Socket_.Get() == InvalidSocket) return;
@@ -80,7 +131,8 @@ void TSocketThread::Execute() {
   // the end of its session and may connect again at once, and must not be
   // refused for a session that only waits for its close.
   uint16_t Count = Counted.CountOut();
-  CloseAfterAnswer(Socket_, ClientTimeout());
+  const TDrainSlot Drain;
+  CloseAfterAnswer(Socket_, Drain.Linger());
   Log(Address_ + " disconnected, total clients - " + std::to_string(Count));
 }
 

@@ -4,6 +4,11 @@
 // counts itself in ClientCount, receives one query, answers it (or the
 // error that stopped it), closes the connection and counts itself out,
 // logging each stage at level 1 with the "[#<thread id>]" prefix.
+//
+// What is left of a session after its answer (draining the client's last
+// bytes, closing) is bounded apart from the client limit, so that the
+// threads and sockets of sessions stay within Config.Threads + DrainSlots
+// whatever the clients do (see USocket.cpp).
 #pragma once
 
 #include <string>
@@ -12,12 +17,25 @@
 
 class TSocketThread {
  public:
+  // Sessions beyond Config.Threads that may be alive at once: room for
+  // those that drain or close after their answer.
+  static constexpr int DrainSlots = 4;
+
   // Serves Socket, whose client has the address text Address, on a new
   // thread one priority step below normal; returns at once. Takes the
   // socket on every path: when no thread can be started it is closed and
   // std::system_error is thrown. An InvalidSocket is closed by nobody and
   // serves nothing.
   static void Start(TSocketHandle Socket, std::string Address);
+  // True when one more session may start: fewer than Config.Threads +
+  // DrainSlots sessions are alive, counted or not. REQUIRES: called on the
+  // listener thread, the only one that starts sessions, before Start.
+  static bool HasRoom();
+  // Sessions alive now: started and not yet ended.
+  static int Alive();
+
+  // Closes the socket, then counts the session out of those alive.
+  ~TSocketThread();
 
   TSocketThread(const TSocketThread&) = delete;
   TSocketThread& operator=(const TSocketThread&) = delete;

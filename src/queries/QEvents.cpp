@@ -8,7 +8,6 @@
 #include "events/UEventFilter.h"
 #include "events/UServerLookup.h"
 #include "platform/CodePage.h"
-#include "queries/QEventsLeakCheck.h"
 #include "telemetry/Telemetry.h"
 #include "telemetry/UServer.h"
 #include "telemetry/UTimeText.h"
@@ -114,7 +113,6 @@ void ReadAddress(const TJsonPtr& Query, TEventFilter& Filter) {
 }  // namespace
 
 void QueryEventsLatest(const TJsonPtr& Query, const TJsonPtr& Answer) {
-  const TEventLeakCheck LeakCheck;
   RequireEvents();
   const TJsonPtr Quantity = GetField(Query, u"quantity");
   if (Kind(Quantity) != TJsonKind::Integer) throw EQueryError("ERROR: events quantity missing or invalid");
@@ -126,7 +124,6 @@ void QueryEventsLatest(const TJsonPtr& Query, const TJsonPtr& Answer) {
 }
 
 void QueryEventsCurrent(const TJsonPtr& Query, const TJsonPtr& Answer) {
-  const TEventLeakCheck LeakCheck;
   RequireEvents();
   const TJsonPtr From = GetField(Query, u"fromEventId");
   if (!From) {
@@ -144,7 +141,6 @@ void QueryEventsCurrent(const TJsonPtr& Query, const TJsonPtr& Answer) {
 }
 
 void QueryEventsArchive(const TJsonPtr& Query, const TJsonPtr& Answer) {
-  const TEventLeakCheck LeakCheck;
   RequireEvents();
   TEventFilter Filter;
   ReadTimeSpan(Query, Filter);
