@@ -14,6 +14,7 @@
 #include "net/UTransfer.h"
 #include "platform/CodePage.h"
 #include "platform/Threads.h"
+#include "queries/UCommandAudit.h"
 #include "queries/UQuery.h"
 
 namespace {
@@ -70,6 +71,7 @@ void TSocketThread::Execute() {
   SetBelowNormalPriority();
   Prefix_ = "[#" + std::to_string(CurrentThreadId()) + "] ";
   TCountedSession Counted;
+  TCommandAudit Audit(Address_);
   Log(Address_ + " connected, total clients - " + std::to_string(Counted.In()));
   std::string Answer = AnswerBytes();
   // Whether every byte went out is not reported: the client may be gone.
@@ -81,6 +83,9 @@ void TSocketThread::Execute() {
   uint16_t Count = Counted.CountOut();
   CloseAfterAnswer(Socket_, ClientTimeout());
   Log(Address_ + " disconnected, total clients - " + std::to_string(Count));
+  // Kept apart from the level-1 lines: the host's printers and a service
+  // manager's journal keep this one.
+  if (std::string Line = Audit.Line(); !Line.empty()) WriteLog(Prefix_ + LogSafeText(Line), 2);
 }
 
 std::string TSocketThread::AnswerBytes() {
@@ -90,6 +95,7 @@ std::string TSocketThread::AnswerBytes() {
     // The message may carry client bytes: the log gets them escaped, the
     // client unchanged.
     Log(LogSafeText(Error.what()));
+    CommandAudit().QueryFailed(Error.what());
     TJsonPtr Answer = NewObject();
     PutString(Answer, u"error", AnsiToUtf16(Error.what()));
     return ToAnsiJson(Answer);

@@ -3,7 +3,10 @@
 // session then runs on a detached thread of its own, which frees itself:
 // counts itself in ClientCount, receives one query, answers it (or the
 // error that stopped it), closes the connection and counts itself out,
-// logging each stage at level 1 with the "[#<thread id>]" prefix.
+// logging each stage at level 1 with the "[#<thread id>]" prefix. A
+// command that reached its authorisation adds its audit line at level 2
+// after the session's other lines; the client's address that the audit
+// and the lock-out use is Address_.
 #pragma once
 
 #include <string>
