@@ -138,7 +138,8 @@ TOptions ParseOptions(const std::vector<std::string>& Arguments) {
 
 const char* UsageText() {
   return "usage: vorlane-query [--host H] [--port P] [--timeout S] [--id ID] [--key-file F]\n"
-         "                     [--key-id ID] [--auth hash|mac|both] [--raw | --json | --csv] TYPE [NAME=VALUE ...]\n"
+         "                     [--key-id ID] [--auth hash|mac|both]\n"
+         "                     [--raw | --json | --csv] TYPE [NAME=VALUE ...]\n"
          "       vorlane-query [options] --query 'TEXT'\n"
          "       vorlane-query [options] follow [--interval S] [--from N]\n"
          "TYPE is one of test, instant, info, retro, tms-ch, tms-rtu, tms-ts, tms-ti, tms-tii,\n"
