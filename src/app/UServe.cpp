@@ -12,7 +12,7 @@
 #include "common/ULog.h"
 #include "net/UListen.h"
 #include "platform/Sockets.h"
-#include "queries/UCommandKeys.h"
+#include "queries/UWeakKeys.h"
 #include "telemetry/UServer.h"
 
 namespace {

@@ -1,6 +1,7 @@
 // USettingsMembers: see USettingsMembers.h.
 #include "app/USettingsMembers.h"
 
+#include "app/USettingsCommands.h"
 #include "app/USettingsValue.h"
 #include "crypto/UKeyFile.h"
 #include "platform/CodePage.h"
@@ -62,6 +63,9 @@ const std::vector<TSettingsMember>& SettingsMembers() {
       {u"decimalSeparator",
        [](V Value, TConfig& S) { S.DecimalSeparator = TDecimalSeparator(ChoiceOf(Value, {u"regional", u"point"})); },
        DecimalSeparatorBanner},
+      {u"commandAuth", ReadCommandAuth, CommandAuthBanner},
+      {u"commandKeys", ReadCommandKeys, CommandKeysBanner},
+      {u"commandLockout", ReadCommandLockout, CommandLockoutBanner},
   };
   return Members;
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "common/UCommon.h"
-#include "common/ULog.h"
 #include "platform/CodePage.h"
 
 namespace {
@@ -11,11 +10,6 @@ namespace {
 bool IsKeyIdCharacter(char C) {
   return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || (C >= '0' && C <= '9') || C == '_' || C == '.' ||
          C == '-';
-}
-
-void WarnIfWeak(const std::string& Id, const std::string& AnsiKey) {
-  if (AnsiKey.size() >= StrongKeyBytes) return;
-  WriteLog("WARNING: command key " + Id + " is shorter than " + std::to_string(StrongKeyBytes) + " bytes", 2);
 }
 
 }  // namespace
@@ -36,10 +30,4 @@ std::optional<std::string> FindCommandKey(const std::string& KeyId) {
   auto Found = Config.CommandKeys.find(KeyId);
   if (Found == Config.CommandKeys.end()) return std::nullopt;
   return Found->second;
-}
-
-void WarnOfWeakCommandKeys() {
-  if (Config.ConfigFile.empty()) return;
-  if (auto Default = FindCommandKey("")) WarnIfWeak("default", *Default);
-  for (const auto& [Id, Key] : Config.CommandKeys) WarnIfWeak(Id, Key);
 }

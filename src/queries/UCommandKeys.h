@@ -9,9 +9,6 @@
 #include <string>
 #include <string_view>
 
-// Keys shorter than this many bytes are reported as weak.
-constexpr size_t StrongKeyBytes = 16;
-
 // True when Id is a valid key id: 1 to 32 characters of A-Z a-z 0-9 _ . -
 bool IsCommandKeyId(std::string_view Id);
 
@@ -21,8 +18,3 @@ bool CommandKeysConfigured();
 // The ANSI bytes of the key named KeyId, of the default key when KeyId is
 // empty; nothing when no such key is configured.
 std::optional<std::string> FindCommandKey(const std::string& KeyId);
-
-// One level-2 line per configured key shorter than StrongKeyBytes, naming
-// its id ("default" for the default key). Only when a settings file is in
-// use: without one the log stays as the switches alone make it.
-void WarnOfWeakCommandKeys();
