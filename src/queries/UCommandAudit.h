@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 // What the authorisation knows of a command when it starts its check.
 struct TCommandSubject {

@@ -1,5 +1,6 @@
 #include "QSign.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 
