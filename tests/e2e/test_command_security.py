@@ -2,9 +2,9 @@
 with a hash, a MAC or both; a captured MAC replayed with other fields and
 an accepted MAC replayed; named keys; the audit line of every outcome; the
 lock-out per client address; the weak-key warning; and vorlane-query's
---auth and --key-id. Three gateways share one simulator; the lock-out
-tests speak from loopback addresses of their own, so that their refusals
-lock no other test out."""
+--auth and --key-id. Three gateways share one simulator; each query comes
+from a loopback address of its own (the lock-out test's from one fixed
+address), so that no test's refusals lock another out."""
 
 import hashlib
 import hmac
@@ -38,9 +38,9 @@ _last_ms = [0]
 _ids = iter(range(1, 1000000))
 
 
-def fresh_ms(offset_seconds=0):
-    """A timestamp of now (plus OFFSET_SECONDS) that no earlier call gave."""
-    _last_ms[0] = max(_last_ms[0] + 1, int((time.time() + offset_seconds) * 1000))
+def fresh_ms():
+    """A timestamp of now that no earlier call gave."""
+    _last_ms[0] = max(_last_ms[0] + 1, int(time.time() * 1000))
     return _last_ms[0]
 
 
