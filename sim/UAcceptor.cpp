@@ -1,22 +1,22 @@
 #include "UAcceptor.h"
 
 TAcceptor::TAcceptor(std::unique_ptr<TTvxListener> Listener, TServe Serve, TAdmit Admit)
-    : FListener(std::move(Listener)), FServe(std::move(Serve)), FAdmit(std::move(Admit)) {}
+    : Listener_(std::move(Listener)), Serve_(std::move(Serve)), Admit_(std::move(Admit)) {}
 
 TAcceptor::~TAcceptor() { Stop(); }
 
-void TAcceptor::Start() { FAcceptThread = std::thread([this] { AcceptLoop(); }); }
+void TAcceptor::Start() { AcceptThread_ = std::thread([this] { AcceptLoop(); }); }
 
 void TAcceptor::AcceptLoop() {
-  while (std::unique_ptr<TTvxStream> Accepted = FListener->Accept()) {
-    if (FAdmit && !FAdmit()) continue;  // closed as it goes out of scope
-    std::lock_guard<std::mutex> Guard(FLock);
-    if (FStopping) break;
+  while (std::unique_ptr<TTvxStream> Accepted = Listener_->Accept()) {
+    if (Admit_ && !Admit_()) continue;  // closed as it goes out of scope
+    std::lock_guard<std::mutex> Guard(Lock_);
+    if (Stopping_) break;
     Reap();
-    TClient& Client = FClients.emplace_back();
+    TClient& Client = Clients_.emplace_back();
     Client.Stream = std::move(Accepted);
     Client.Thread = std::thread([this, &Client] {
-      FServe(*Client.Stream);
+      Serve_(*Client.Stream);
       Client.Stream->Shutdown();
       Client.Finished.store(true);
     });
@@ -24,10 +24,10 @@ void TAcceptor::AcceptLoop() {
 }
 
 void TAcceptor::Reap() {
-  for (auto It = FClients.begin(); It != FClients.end();) {
+  for (auto It = Clients_.begin(); It != Clients_.end();) {
     if (It->Finished.load()) {
       It->Thread.join();
-      It = FClients.erase(It);
+      It = Clients_.erase(It);
     } else {
       ++It;
     }
@@ -35,9 +35,9 @@ void TAcceptor::Reap() {
 }
 
 size_t TAcceptor::DropAll() {
-  std::lock_guard<std::mutex> Guard(FLock);
+  std::lock_guard<std::mutex> Guard(Lock_);
   size_t Count = 0;
-  for (TClient& Client : FClients)
+  for (TClient& Client : Clients_)
     if (!Client.Finished.load()) {
       Client.Stream->Shutdown();
       ++Count;
@@ -47,17 +47,17 @@ size_t TAcceptor::DropAll() {
 
 void TAcceptor::Stop() {
   {
-    std::lock_guard<std::mutex> Guard(FLock);
-    if (FStopping) return;
-    FStopping = true;
+    std::lock_guard<std::mutex> Guard(Lock_);
+    if (Stopping_) return;
+    Stopping_ = true;
   }
-  FListener->Close();
-  if (FAcceptThread.joinable()) FAcceptThread.join();
+  Listener_->Close();
+  if (AcceptThread_.joinable()) AcceptThread_.join();
   std::list<TClient> Clients;
   {
-    std::lock_guard<std::mutex> Guard(FLock);
-    for (TClient& Client : FClients) Client.Stream->Shutdown();
-    Clients.splice(Clients.end(), FClients);  // nodes stay where their threads see them
+    std::lock_guard<std::mutex> Guard(Lock_);
+    for (TClient& Client : Clients_) Client.Stream->Shutdown();
+    Clients.splice(Clients.end(), Clients_);  // nodes stay where their threads see them
   }
   for (TClient& Client : Clients) Client.Thread.join();
 }

@@ -41,14 +41,14 @@ class TAcceptor {
   };
 
   void AcceptLoop();
-  // Joins the threads of connections that are over. REQUIRES: FLock held.
+  // Joins the threads of connections that are over. REQUIRES: Lock_ held.
   void Reap();
 
-  std::unique_ptr<TTvxListener> FListener;
-  TServe FServe;
-  TAdmit FAdmit;
-  std::thread FAcceptThread;
-  std::mutex FLock;
-  std::list<TClient> FClients;  // guarded by FLock
-  bool FStopping = false;       // guarded by FLock
+  std::unique_ptr<TTvxListener> Listener_;
+  TServe Serve_;
+  TAdmit Admit_;
+  std::thread AcceptThread_;
+  std::mutex Lock_;
+  std::list<TClient> Clients_;  // guarded by Lock_
+  bool Stopping_ = false;       // guarded by Lock_
 };

@@ -11,10 +11,10 @@ uint32_t EventSeconds(const TServerEvent& Record) {
 }
 
 int64_t TEventLog::Append(const TServerEvent& Record) {
-  FEntries.push_back({Record, EventSeconds(Record)});
-  if (FEntries.size() > Capacity) {
-    FEntries.pop_front();
-    ++FFront;
+  Entries_.push_back({Record, EventSeconds(Record)});
+  if (Entries_.size() > Capacity) {
+    Entries_.pop_front();
+    ++Front_;
   }
   return Newest();
 }
@@ -23,10 +23,10 @@ std::vector<TNumberedEvent> TEventLog::Page(TElix& Index, uint16_t TypeMask, uin
                                             uint32_t EndTime) const {
   std::vector<TNumberedEvent> Events;
   if (Index.EventNumber >= Newest()) return Events;
-  const int64_t From = std::max(Index.EventNumber, FFront - 1) + 1;
+  const int64_t From = std::max(Index.EventNumber, Front_ - 1) + 1;
   int64_t Number = From;
   for (; Number <= Newest() && Events.size() < PageSize; ++Number) {
-    const TEntry& Entry = FEntries[static_cast<size_t>(Number - FFront)];
+    const TEntry& Entry = Entries_[static_cast<size_t>(Number - Front_)];
     if ((Entry.Record.Type & TypeMask) != 0 && Entry.UTime >= StartTime && Entry.UTime <= EndTime)
       Events.push_back({Number, Entry.Record});
   }
@@ -35,6 +35,6 @@ std::vector<TNumberedEvent> TEventLog::Page(TElix& Index, uint16_t TypeMask, uin
 }
 
 const TStoredMessage* TEventLog::FindMessage(uint32_t Index) const {
-  const auto Found = FMessages.find(Index);
-  return Found == FMessages.end() ? nullptr : &Found->second;
+  const auto Found = Messages_.find(Index);
+  return Found == Messages_.end() ? nullptr : &Found->second;
 }

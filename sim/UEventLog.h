@@ -34,21 +34,21 @@ class TEventLog {
   // Records kept; the oldest go first.
   static constexpr size_t Capacity = 500000;
 
-  explicit TEventLog(int64_t FirstNumber = 1) : FFront(FirstNumber < 1 ? 1 : FirstNumber) {}
+  explicit TEventLog(int64_t FirstNumber = 1) : Front_(FirstNumber < 1 ? 1 : FirstNumber) {}
 
   // Appends a record; its number.
   int64_t Append(const TServerEvent& Record);
   // The number of the newest event; one less than the first number while
   // the log is empty.
-  int64_t Newest() const { return FFront + static_cast<int64_t>(FEntries.size()) - 1; }
-  size_t Size() const { return FEntries.size(); }
+  int64_t Newest() const { return Front_ + static_cast<int64_t>(Entries_.size()) - 1; }
+  size_t Size() const { return Entries_.size(); }
 
   // The events after Index whose type is in TypeMask and whose time lies in
   // StartTime..EndTime (both inclusive), at most PageSize. Index moves to
   // the last event examined.
   std::vector<TNumberedEvent> Page(TElix& Index, uint16_t TypeMask, uint32_t StartTime, uint32_t EndTime) const;
 
-  void KeepMessage(uint32_t Index, TStoredMessage Message) { FMessages[Index] = std::move(Message); }
+  void KeepMessage(uint32_t Index, TStoredMessage Message) { Messages_[Index] = std::move(Message); }
   const TStoredMessage* FindMessage(uint32_t Index) const;
 
  private:
@@ -56,9 +56,9 @@ class TEventLog {
     TServerEvent Record;
     uint32_t UTime;  // seconds of the time text; 0 when it is not a time
   };
-  int64_t FFront;  // number of FEntries.front()
-  std::deque<TEntry> FEntries;
-  std::map<uint32_t, TStoredMessage> FMessages;
+  int64_t Front_;  // number of Entries_.front()
+  std::deque<TEntry> Entries_;
+  std::map<uint32_t, TStoredMessage> Messages_;
 };
 
 // Seconds of a record's time text (0 when it is not a valid time).

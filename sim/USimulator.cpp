@@ -17,15 +17,15 @@ int64_t TSimulator::Append(const TNewEvent& Event) {
 
 bool TSimulator::CountCall(TTvxOp Op) {
   const size_t I = Index(Op);
-  FCalls[I].fetch_add(1);
-  int64_t Pending = FFailNext[I].load();
+  Calls_[I].fetch_add(1);
+  int64_t Pending = FailNext_[I].load();
   while (Pending > 0)
-    if (FFailNext[I].compare_exchange_weak(Pending, Pending - 1)) return true;
+    if (FailNext_[I].compare_exchange_weak(Pending, Pending - 1)) return true;
   return false;
 }
 
 void TSimulator::ResetCounters() {
-  for (auto& Count : FCalls) Count.store(0);
+  for (auto& Count : Calls_) Count.store(0);
 }
 
 int64_t MonotonicMs() {

@@ -34,8 +34,8 @@ class TSimulator {
   // ---- faults and counters (no lock) ----
   // Counts a call of Op; true when it is to fail (a fault is pending).
   bool CountCall(TTvxOp Op);
-  void FailNext(TTvxOp Op, int64_t Count) { FFailNext[Index(Op)].store(Count); }
-  int64_t Calls(TTvxOp Op) const { return FCalls[Index(Op)].load(); }
+  void FailNext(TTvxOp Op, int64_t Count) { FailNext_[Index(Op)].store(Count); }
+  int64_t Calls(TTvxOp Op) const { return Calls_[Index(Op)].load(); }
   void ResetCounters();
 
   std::atomic<bool> LogUnusable{false};
@@ -45,8 +45,8 @@ class TSimulator {
  private:
   static size_t Index(TTvxOp Op) { return static_cast<size_t>(Op) < Ops ? static_cast<size_t>(Op) : 0; }
   static constexpr size_t Ops = static_cast<size_t>(TTvxOp::Count_);
-  std::array<std::atomic<int64_t>, Ops> FFailNext{};
-  std::array<std::atomic<int64_t>, Ops> FCalls{};
+  std::array<std::atomic<int64_t>, Ops> FailNext_{};
+  std::array<std::atomic<int64_t>, Ops> Calls_{};
 };
 
 // Monotonic milliseconds, for time-outs that must not follow the wall clock.

@@ -111,12 +111,6 @@ void SetConsoleWindowTitle(const std::string& Title) {
   std::fflush(stdout);
 }
 
-int ReadConsoleKey() {
-  if (!StdinIsTerminal()) return 0;
-  int key = 0;
-  return TakeKey(key) == TKeyRead::Key ? key : 0;
-}
-
 void WaitForEnterKey() {
   if (!StdinIsTerminal()) return;
   for (;;) {

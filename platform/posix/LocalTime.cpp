@@ -1,8 +1,7 @@
 // LocalTime, POSIX: the realtime clock broken down by localtime_r and
-// gmtime_r; local to UTC through mktime, which applies the TZ rules.
+// gmtime_r.
 #include "platform/LocalTime.h"
 
-#include <cerrno>
 #include <ctime>
 
 namespace {
@@ -39,24 +38,4 @@ TCalendarTime UtcTimeNow() {
   std::tm utc{};
   gmtime_r(&now.tv_sec, &utc);
   return FromTm(utc, now.tv_nsec / 1000000);
-}
-
-bool LocalToUtc(const TCalendarTime& Local, TCalendarTime& Utc) {
-  // mktime would quietly carry 31 April into May.
-  if (!IsValidCalendarTime(Local)) return false;
-  std::tm local{};
-  local.tm_year = Local.Year - 1900;
-  local.tm_mon = Local.Month - 1;
-  local.tm_mday = Local.Day;
-  local.tm_hour = Local.Hour;
-  local.tm_min = Local.Minute;
-  local.tm_sec = Local.Second;
-  local.tm_isdst = -1;  // let the time-zone rules decide
-  errno = 0;
-  const time_t seconds = mktime(&local);
-  if (seconds == static_cast<time_t>(-1) && errno != 0) return false;
-  std::tm utc{};
-  if (gmtime_r(&seconds, &utc) == nullptr) return false;
-  Utc = FromTm(utc, Local.Millisecond);
-  return true;
 }

@@ -52,12 +52,6 @@ void InstallConsoleHandler(TConsoleCallback NewCallback) {
 
 void SetConsoleWindowTitle(const std::string& Title) { SetConsoleTitleA(Title.c_str()); }
 
-int ReadConsoleKey() {
-  const HANDLE input = StandardInput();
-  int key = 0;
-  return input != nullptr && TakeKey(input, key) == TKeyRead::Key ? key : 0;
-}
-
 void WaitForEnterKey() {
   const HANDLE input = StandardInput();
   DWORD mode = 0;

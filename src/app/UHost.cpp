@@ -35,15 +35,15 @@ void RegisterTrace() {
 bool RegisterProcess(TArgs& Args, THostEvents& Events) {
   hlvPmonLocalRegisterProcess(Args.ArgCount, Args.ArgPointers.data(), &Events.Start, &Events.Stop);
   if (!Events.Start) {
-    WriteLog("Cannot create start event", 3);
+    WriteLog("Cannot create start event", TLogLevel::Error);
     return false;
   }
   if (!SignalHostEvent(Events.Start)) {
-    WriteLog("Could not fire start event", 3);
+    WriteLog("Could not fire start event", TLogLevel::Error);
     return false;
   }
   if (!Events.Stop) {
-    WriteLog("Cannot create stop event", 3);
+    WriteLog("Cannot create stop event", TLogLevel::Error);
     return false;
   }
   return true;

@@ -17,7 +17,6 @@
 
 namespace {
 
-const char* const Rule = "====================";
 // A cycle of about a second; Config.CheckSeconds cycles between two
 // periodic checks.
 const uint32_t CycleMs = 1000;
@@ -32,39 +31,39 @@ const auto GracePeriod = std::chrono::milliseconds(5000);
 // The listening socket on Config.Port, or InvalidSocket after logging why.
 TSocketHandle OpenListenSocket() {
   TSocketGuard Socket(SocketCreate());
-  WriteLog("Creating socket on port " + std::to_string(Config.Port) + "...", 0);
+  WriteLog("Creating socket on port " + std::to_string(Config.Port) + "...", TLogLevel::Progress);
   if (Socket.Get() == InvalidSocket) {
-    WriteLog("ERROR: failed to create socket", 3);
+    WriteLog("ERROR: failed to create socket", TLogLevel::Error);
     return InvalidSocket;
   }
-  WriteLog("Binding socket to port...", 0);
+  WriteLog("Binding socket to port...", TLogLevel::Progress);
   if (!SocketBind(Socket.Get(), Config.Port)) {
-    WriteLog("ERROR: failed to bind socket", 3);
+    WriteLog("ERROR: failed to bind socket", TLogLevel::Error);
     return InvalidSocket;
   }
-  WriteLog("Attempting to listen to port...", 0);
+  WriteLog("Attempting to listen to port...", TLogLevel::Progress);
   if (!SocketListen(Socket.Get(), std::max<int>(MinimumListenBacklog, Config.Threads))) {
-    WriteLog("ERROR: failed listening to port", 3);
+    WriteLog("ERROR: failed listening to port", TLogLevel::Error);
     return InvalidSocket;
   }
   return Socket.Release();
 }
 
 void Reconnect() {
-  WriteLog("Application working, but no connection to server. Trying to reconnect...", 0);
+  WriteLog("Application working, but no connection to server. Trying to reconnect...", TLogLevel::Progress);
   if (ConnectServer())
-    WriteLog("Reconnected successfully. Server time - " + ServerTimeText(), 0);
+    WriteLog("Reconnected successfully. Server time - " + ServerTimeText(), TLogLevel::Progress);
   else
-    WriteLog("Reconnection failed. Will try again later.", 0);
+    WriteLog("Reconnection failed. Will try again later.", TLogLevel::Progress);
 }
 
 void PeriodicCheck() {
   if (Config.Log == 1 && LogBroken) {
     LogBroken = false;
-    WriteLog("Logs crashed a while ago, trying to write again.", 0);
+    WriteLog("Logs crashed a while ago, trying to write again.", TLogLevel::Progress);
   }
   if (IsServerConnected())
-    WriteLog("Application working. Server time - " + ServerTimeText(), 1);
+    WriteLog("Application working. Server time - " + ServerTimeText(), TLogLevel::Debug);
   else
     Reconnect();
 }
@@ -92,9 +91,9 @@ void Supervise(THostEventHandle StopEvent) {
 // making it. Closing the listening socket after the grace period wakes the
 // listener's pending accept, so that its thread can be joined.
 void ShutDown(TSocketGuard& ListenSocket, std::unique_ptr<TListenThread> Listener) {
-  WriteLog("Shutting down application ...", 2);
+  WriteLog("Shutting down application ...", TLogLevel::Notice);
   if (Listener) Listener->Terminate();
-  WriteLog("Closing in 5 seconds", 2);
+  WriteLog("Closing in 5 seconds", TLogLevel::Notice);
   std::this_thread::sleep_for(GracePeriod);
   ListenSocket.Close();
   Listener.reset();
@@ -103,11 +102,11 @@ void ShutDown(TSocketGuard& ListenSocket, std::unique_ptr<TListenThread> Listene
 }
 
 void WriteReady() {
-  WriteLog("", 0);
-  WriteLog(Rule, 0);
-  WriteLog("Vorlane ready, port " + std::to_string(Config.Port) + ".", 2);
+  WriteLog("", TLogLevel::Progress);
+  WriteLog(LogRule, TLogLevel::Progress);
+  WriteLog("Vorlane ready, port " + std::to_string(Config.Port) + ".", TLogLevel::Notice);
   WarnOfWeakCommandKeys();
-  WriteLog("", 0);
+  WriteLog("", TLogLevel::Progress);
 }
 
 }  // namespace
@@ -119,9 +118,9 @@ int Serve(THostEventHandle StopEvent) {
     ShutDown(ListenSocket, nullptr);
     return 1;
   }
-  WriteLog("Socket creation successful.", 0);
-  WriteLog("", 0);
-  WriteLog(Rule, 0);
+  WriteLog("Socket creation successful.", TLogLevel::Progress);
+  WriteLog("", TLogLevel::Progress);
+  WriteLog(LogRule, TLogLevel::Progress);
   // Created suspended; its thread runs one step below normal priority.
   auto Listener = std::make_unique<TListenThread>(ListenSocket.Get());
   Listener->LoadWhiteList();

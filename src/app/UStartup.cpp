@@ -23,8 +23,6 @@
 
 namespace {
 
-const char* const Rule = "====================";
-
 // Every console control event asks for a stop; the supervision loop sees it.
 void OnConsoleControl() { ShutdownRequested = true; }
 
@@ -38,31 +36,31 @@ void InstallControlHandler() {
 }
 
 void WriteBanner(const std::vector<std::u16string_view>& FileSet) {
-  WriteLog("Starting application...", 0);
-  WriteLog(std::string("Vorlane, version ") + GatewayVersion, 0);
-  WriteLog(Rule, 0);
-  WriteLog("Settings:", 0);
-  WriteLog("- server = " + Config.Server + "\\" + Config.Pipe + ",", 0);
-  WriteLog("- port = " + std::to_string(Config.Port) + ",", 0);
-  WriteLog("- timeout = " + std::to_string(Config.Timeout) + ",", 0);
-  WriteLog("- max_query = " + std::to_string(Config.Length) + ",", 0);
-  WriteLog("- max_clients = " + std::to_string(Config.Threads) + ",", 0);
-  WriteLog(Config.Log == 1 ? "- writing log to file = " + LogFileName() + "." : std::string("- not writing log."), 0);
-  for (const std::string& Line : SettingsBannerLines(Config, FileSet)) WriteLog(Line, 0);
-  WriteLog("", 0);
-  WriteLog(Rule, 0);
-  WriteLog("Attempting to connect to server...", 0);
+  WriteLog("Starting application...", TLogLevel::Progress);
+  WriteLog(std::string("Vorlane, version ") + GatewayVersion, TLogLevel::Progress);
+  WriteLog(LogRule, TLogLevel::Progress);
+  WriteLog("Settings:", TLogLevel::Progress);
+  WriteLog("- server = " + Config.Server + "\\" + Config.Pipe + ",", TLogLevel::Progress);
+  WriteLog("- port = " + std::to_string(Config.Port) + ",", TLogLevel::Progress);
+  WriteLog("- timeout = " + std::to_string(Config.Timeout) + ",", TLogLevel::Progress);
+  WriteLog("- max_query = " + std::to_string(Config.Length) + ",", TLogLevel::Progress);
+  WriteLog("- max_clients = " + std::to_string(Config.Threads) + ",", TLogLevel::Progress);
+  WriteLog(Config.Log == 1 ? "- writing log to file = " + LogFileName() + "." : std::string("- not writing log."), TLogLevel::Progress);
+  for (const std::string& Line : SettingsBannerLines(Config, FileSet)) WriteLog(Line, TLogLevel::Progress);
+  WriteLog("", TLogLevel::Progress);
+  WriteLog(LogRule, TLogLevel::Progress);
+  WriteLog("Attempting to connect to server...", TLogLevel::Progress);
 }
 
 void CheckEvents() {
   CheckEventsAvailable();
   if (EventsAvailable)
-    WriteLog("Events are available", 0);
+    WriteLog("Events are available", TLogLevel::Progress);
   else
-    WriteLog("Events are NOT available", 2);
-  WriteLog("", 0);
-  WriteLog(Rule, 0);
-  WriteLog("Checking sockets avaliability...", 0);
+    WriteLog("Events are NOT available", TLogLevel::Notice);
+  WriteLog("", TLogLevel::Progress);
+  WriteLog(LogRule, TLogLevel::Progress);
+  WriteLog("Checking sockets avaliability...", TLogLevel::Progress);
 }
 
 // The early end of a failed start: nothing is closed, the process just ends.
@@ -93,15 +91,15 @@ int Connect(TArgs& Args) {
   RegisterTrace();
   THostEvents Events;
   if (!RegisterProcess(Args, Events)) return EndEarly();
-  WriteLog("Vorlane task started", 2);
+  WriteLog("Vorlane task started", TLogLevel::Notice);
   if (!ConnectServer()) {
-    WriteLog("ERROR: Cannot connect to server " + Config.Server, 3);
+    WriteLog("ERROR: Cannot connect to server " + Config.Server, TLogLevel::Error);
     return EndEarly();
   }
-  WriteLog("Server connection successful.", 0);
+  WriteLog("Server connection successful.", TLogLevel::Progress);
   CheckEvents();
   if (!StartSockets()) {
-    WriteLog("ERROR: failed to use Windows Sockets", 3);
+    WriteLog("ERROR: failed to use Windows Sockets", TLogLevel::Error);
     return EndEarly();
   }
   return Serve(Events.Stop);
@@ -126,7 +124,7 @@ int RunGateway(int Argc, const char* const* Argv) {
   }
   SetConsoleWindowTitle("Vorlane");
   if (Refusal) {
-    WriteLog(*Refusal, 3);
+    WriteLog(*Refusal, TLogLevel::Error);
     return EndEarly();
   }
   WriteBanner(FileSet);

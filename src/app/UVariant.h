@@ -15,6 +15,6 @@ void EnterKeyWait();
 
 // After a failed start: the message, then (console build) the Enter key.
 inline void PressEnterToClose() {
-  WriteLog("Press \"Enter\" to close application", 0);
+  WriteLog("Press \"Enter\" to close application", TLogLevel::Progress);
   EnterKeyWait();
 }

@@ -5,7 +5,7 @@
 #include "common/ULog.h"
 #include "platform/Console.h"
 
-void LogImmediate(const std::string& Text, int) {
+void LogImmediate(const std::string& Text, TLogLevel) {
   // One write per message, so that lines of different threads never mix.
   std::string Line = Text + "\n";
   std::fwrite(Line.data(), 1, Line.size(), stdout);

@@ -29,7 +29,7 @@ void StartLog() {
   LogFile = std::move(File);
 }
 
-void WriteLog(const std::string& Text, int Level) {
+void WriteLog(const std::string& Text, TLogLevel Level) {
   LogImmediate(Text, Level);
   if (Config.Log != 1 || LogBroken || !LogFile) return;
   LogFile->Append(Text);

@@ -14,10 +14,21 @@
 // file cannot be created.
 void StartLog();
 
-// Level 0 plain, 1 debug, 2 message, 3 error. Any thread. File failures
-// never reach the caller: "Error with logs" goes to standard output once
-// and LogBroken is set.
-void WriteLog(const std::string& Text, int Level);
+// The level of a message, as the host log sorts it (the console build
+// prints every level alike; the log file takes every level).
+enum class TLogLevel {
+  Progress,  // plain progress of start-up and supervision; not in the host log
+  Debug,     // a client's traffic, the periodic "working" line: debug print
+  Notice,    // ready, shutting down, warnings, audit lines: message print
+  Error,     // failures ("ERROR: ..."): error print
+};
+
+// Any thread. File failures never reach the caller: "Error with logs" goes
+// to standard output once and LogBroken is set.
+void WriteLog(const std::string& Text, TLogLevel Level);
+
+// The rule line under the banner's headings.
+inline constexpr const char* LogRule = "====================";
 
 // Path of the current log file, relative to the working directory; empty
 // without log files.
@@ -28,6 +39,7 @@ std::string LogFileName();
 extern std::atomic<bool> LogBroken;
 
 // Immediate output of one message; each build links its own definition
-// (console: a line on standard output; host log: the host printers, level
-// 0 not printed). A test program that links the log writer defines its own.
-void LogImmediate(const std::string& Text, int Level);
+// (console: a line on standard output; host log: the host printers,
+// Progress not printed). A test program that links the log writer defines
+// its own.
+void LogImmediate(const std::string& Text, TLogLevel Level);

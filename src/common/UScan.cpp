@@ -20,17 +20,17 @@ std::string_view UpToNul(std::string_view S) { return S.substr(0, S.find('\0'));
 class TScanner {
 public:
   TScanner(std::string_view Text, std::initializer_list<TScanPlace> Places)
-      : FText(UpToNul(Text)), FPlace(Places.begin()), FPlaceEnd(Places.end()) {}
+      : Text_(UpToNul(Text)), Place_(Places.begin()), PlaceEnd_(Places.end()) {}
 
   int Run(std::string_view Format);
 
 private:
   enum class TStep { Go, Stop, NoPlace };
 
-  bool TextUsedUp() const { return FPos >= FText.size(); }
-  unsigned char Peek() const { return static_cast<unsigned char>(FText[FPos]); }
+  bool TextUsedUp() const { return Pos_ >= Text_.size(); }
+  unsigned char Peek() const { return static_cast<unsigned char>(Text_[Pos_]); }
   void SkipSpace() {
-    while (!TextUsedUp() && IsSkipSpace(Peek())) ++FPos;
+    while (!TextUsedUp() && IsSkipSpace(Peek())) ++Pos_;
   }
 
   TStep Literal(char C);
@@ -38,11 +38,11 @@ private:
   TStep Integer(int32_t* Place);
   TStep Word(std::string* Place);
 
-  std::string_view FText;
-  size_t FPos = 0;
-  const TScanPlace* FPlace;
-  const TScanPlace* FPlaceEnd;
-  int FStored = 0;
+  std::string_view Text_;
+  size_t Pos_ = 0;
+  const TScanPlace* Place_;
+  const TScanPlace* PlaceEnd_;
+  int Stored_ = 0;
 };
 
 int TScanner::Run(std::string_view Format) {
@@ -66,12 +66,12 @@ int TScanner::Run(std::string_view Format) {
     if (Step == TStep::NoPlace) return -2;
     if (Step == TStep::Stop || TextUsedUp()) break;
   }
-  return FStored;
+  return Stored_;
 }
 
 TScanner::TStep TScanner::Literal(char C) {
-  if (TextUsedUp() || FText[FPos] != C) return TStep::Stop;
-  ++FPos;
+  if (TextUsedUp() || Text_[Pos_] != C) return TStep::Stop;
+  ++Pos_;
   return TStep::Go;
 }
 
@@ -81,8 +81,8 @@ TScanner::TStep TScanner::Conversion(char Letter) {
   const bool IsText = Letter == 's' || Letter == 'S';
   if (!IsInteger && !IsText) return TStep::Stop;
   // A missing place, or one of the other kind, ends the scan like a missing one.
-  if (FPlace == FPlaceEnd) return TStep::NoPlace;
-  const TScanPlace& Place = *FPlace++;
+  if (Place_ == PlaceEnd_) return TStep::NoPlace;
+  const TScanPlace& Place = *Place_++;
   if (IsInteger) {
     int32_t* const* Target = std::get_if<int32_t*>(&Place);
     return Target && *Target ? Integer(*Target) : TStep::NoPlace;
@@ -96,30 +96,30 @@ TScanner::TStep TScanner::Integer(int32_t* Place) {
   bool Negative = false;
   if (!TextUsedUp() && (Peek() == '+' || Peek() == '-')) {
     Negative = Peek() == '-';
-    ++FPos;
+    ++Pos_;
   }
   // Unsigned arithmetic wraps around on overflow, as the scanner promises.
   uint32_t Value = 0;
-  const size_t First = FPos;
+  const size_t First = Pos_;
   while (!TextUsedUp() && IsDigit(Peek())) {
     Value = Value * 10u + static_cast<uint32_t>(Peek() - '0');
-    ++FPos;
+    ++Pos_;
   }
-  if (FPos == First) return TStep::Stop;
+  if (Pos_ == First) return TStep::Stop;
   if (Negative) Value = 0u - Value;
   *Place = static_cast<int32_t>(Value);
-  ++FStored;
+  ++Stored_;
   return TStep::Go;
 }
 
 TScanner::TStep TScanner::Word(std::string* Place) {
   SkipSpace();
-  const size_t First = FPos;
-  while (!TextUsedUp() && !IsTextSeparator(Peek())) ++FPos;
-  if (FPos == First) return TStep::Stop;
+  const size_t First = Pos_;
+  while (!TextUsedUp() && !IsTextSeparator(Peek())) ++Pos_;
+  if (Pos_ == First) return TStep::Stop;
   // The value is taken whole, however long.
-  Place->assign(FText.substr(First, FPos - First));
-  ++FStored;
+  Place->assign(Text_.substr(First, Pos_ - First));
+  ++Stored_;
   return TStep::Go;
 }
 

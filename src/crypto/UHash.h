@@ -42,8 +42,8 @@ class THashAlgorithm {
   // The text's bytes as they are, without a terminator.
   void DigestAddText(const std::string& Text);
 
-  bool Initialized() const { return FInitialized; }
+  bool Initialized() const { return Initialized_; }
 
  protected:
-  bool FInitialized = false;
+  bool Initialized_ = false;
 };

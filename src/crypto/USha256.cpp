@@ -29,13 +29,13 @@ void RequireStarted(bool Initialized) {
 }  // namespace
 
 TSha256::~TSha256() {
-  if (FInitialized) DigestWipe();
+  if (Initialized_) DigestWipe();
 }
 
 void TSha256::DigestStart() {
   DigestWipe();
-  FHash = InitialHash;
-  FInitialized = true;
+  Hash_ = InitialHash;
+  Initialized_ = true;
 }
 
 void TSha256::DigestWipe() {
@@ -45,44 +45,44 @@ void TSha256::DigestWipe() {
     volatile uint8_t* Byte = static_cast<volatile uint8_t*>(Area);
     while (Size--) *Byte++ = 0;
   };
-  Clear(FHash.data(), sizeof FHash);
-  Clear(FBlock.data(), sizeof FBlock);
-  FBlockFill = 0;
-  FLengthBits = 0;
-  FInitialized = false;
+  Clear(Hash_.data(), sizeof Hash_);
+  Clear(Block_.data(), sizeof Block_);
+  BlockFill_ = 0;
+  LengthBits_ = 0;
+  Initialized_ = false;
 }
 
 void TSha256::DigestAddBytes(const void* Buffer, uint32_t Count) {
-  RequireStarted(FInitialized);
+  RequireStarted(Initialized_);
   const uint8_t* Bytes = static_cast<const uint8_t*>(Buffer);
-  FLengthBits += static_cast<uint64_t>(Count) * 8;
+  LengthBits_ += static_cast<uint64_t>(Count) * 8;
   while (Count > 0) {
-    uint32_t Piece = std::min<uint32_t>(Count, 64 - FBlockFill);
-    std::memcpy(FBlock.data() + FBlockFill, Bytes, Piece);
-    FBlockFill += Piece;
+    uint32_t Piece = std::min<uint32_t>(Count, 64 - BlockFill_);
+    std::memcpy(Block_.data() + BlockFill_, Bytes, Piece);
+    BlockFill_ += Piece;
     Bytes += Piece;
     Count -= Piece;
-    if (FBlockFill == 64) Compress();
+    if (BlockFill_ == 64) Compress();
   }
 }
 
 void TSha256::DigestFinish(uint8_t* Digest) {
-  RequireStarted(FInitialized);
-  uint64_t LengthBits = FLengthBits;
-  FBlock[FBlockFill++] = 0x80;
+  RequireStarted(Initialized_);
+  uint64_t LengthBits = LengthBits_;
+  Block_[BlockFill_++] = 0x80;
   // No room left for the 8-byte length: it goes into one further block.
-  if (FBlockFill > 56) {
-    std::fill(FBlock.begin() + FBlockFill, FBlock.end(), uint8_t{0});
+  if (BlockFill_ > 56) {
+    std::fill(Block_.begin() + BlockFill_, Block_.end(), uint8_t{0});
     Compress();
   }
-  std::fill(FBlock.begin() + FBlockFill, FBlock.begin() + 56, uint8_t{0});
+  std::fill(Block_.begin() + BlockFill_, Block_.begin() + 56, uint8_t{0});
   for (int Index = 0; Index < 8; ++Index) {
-    FBlock[63 - Index] = static_cast<uint8_t>(LengthBits >> (8 * Index));
+    Block_[63 - Index] = static_cast<uint8_t>(LengthBits >> (8 * Index));
   }
   Compress();
   for (int Word = 0; Word < 8; ++Word) {
     for (int Byte = 0; Byte < 4; ++Byte) {
-      Digest[4 * Word + Byte] = static_cast<uint8_t>(FHash[Word] >> (24 - 8 * Byte));
+      Digest[4 * Word + Byte] = static_cast<uint8_t>(Hash_[Word] >> (24 - 8 * Byte));
     }
   }
   DigestWipe();
@@ -91,16 +91,16 @@ void TSha256::DigestFinish(uint8_t* Digest) {
 void TSha256::Compress() {
   std::array<uint32_t, 64> W;
   for (int T = 0; T < 16; ++T) {
-    W[T] = uint32_t{FBlock[4 * T]} << 24 | uint32_t{FBlock[4 * T + 1]} << 16 |
-           uint32_t{FBlock[4 * T + 2]} << 8 | uint32_t{FBlock[4 * T + 3]};
+    W[T] = uint32_t{Block_[4 * T]} << 24 | uint32_t{Block_[4 * T + 1]} << 16 |
+           uint32_t{Block_[4 * T + 2]} << 8 | uint32_t{Block_[4 * T + 3]};
   }
   for (int T = 16; T < 64; ++T) {
     uint32_t S0 = Rotr(W[T - 15], 7) ^ Rotr(W[T - 15], 18) ^ (W[T - 15] >> 3);
     uint32_t S1 = Rotr(W[T - 2], 17) ^ Rotr(W[T - 2], 19) ^ (W[T - 2] >> 10);
     W[T] = W[T - 16] + S0 + W[T - 7] + S1;
   }
-  uint32_t A = FHash[0], B = FHash[1], C = FHash[2], D = FHash[3];
-  uint32_t E = FHash[4], F = FHash[5], G = FHash[6], H = FHash[7];
+  uint32_t A = Hash_[0], B = Hash_[1], C = Hash_[2], D = Hash_[3];
+  uint32_t E = Hash_[4], F = Hash_[5], G = Hash_[6], H = Hash_[7];
   for (int T = 0; T < 64; ++T) {
     uint32_t T1 = H + (Rotr(E, 6) ^ Rotr(E, 11) ^ Rotr(E, 25)) + ((E & F) ^ (~E & G)) +
                   RoundConstants[T] + W[T];
@@ -114,9 +114,9 @@ void TSha256::Compress() {
     B = A;
     A = T1 + T2;
   }
-  FHash[0] += A; FHash[1] += B; FHash[2] += C; FHash[3] += D;
-  FHash[4] += E; FHash[5] += F; FHash[6] += G; FHash[7] += H;
-  FBlockFill = 0;
+  Hash_[0] += A; Hash_[1] += B; Hash_[2] += C; Hash_[3] += D;
+  Hash_[4] += E; Hash_[5] += F; Hash_[6] += G; Hash_[7] += H;
+  BlockFill_ = 0;
 }
 
 bool TSha256::SelfTest() {

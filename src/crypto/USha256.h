@@ -28,8 +28,8 @@ class TSha256 final : public THashAlgorithm {
  private:
   void Compress();
 
-  std::array<uint32_t, 8> FHash{};
-  std::array<uint8_t, 64> FBlock{};
-  uint32_t FBlockFill = 0;
-  uint64_t FLengthBits = 0;
+  std::array<uint32_t, 8> Hash_{};
+  std::array<uint8_t, 64> Block_{};
+  uint32_t BlockFill_ = 0;
+  uint64_t LengthBits_ = 0;
 };

@@ -62,7 +62,7 @@ class IJsonValue {
   IJsonValue() = default;
   virtual ~IJsonValue() = default;
 
-  mutable std::atomic<std::uint32_t> FRefCount{0};
+  mutable std::atomic<std::uint32_t> RefCount_{0};
 };
 
 // A shared handle to a value, or nothing. The value is destroyed when its
@@ -72,31 +72,31 @@ class TJsonPtr {
   TJsonPtr() noexcept = default;
   TJsonPtr(std::nullptr_t) noexcept {}
   // Takes a share of Value (which may be null).
-  explicit TJsonPtr(IJsonValue* Value) noexcept : FValue(Value) { Acquire(); }
-  TJsonPtr(const TJsonPtr& Other) noexcept : FValue(Other.FValue) { Acquire(); }
-  TJsonPtr(TJsonPtr&& Other) noexcept : FValue(std::exchange(Other.FValue, nullptr)) {}
+  explicit TJsonPtr(IJsonValue* Value) noexcept : Value_(Value) { Acquire(); }
+  TJsonPtr(const TJsonPtr& Other) noexcept : Value_(Other.Value_) { Acquire(); }
+  TJsonPtr(TJsonPtr&& Other) noexcept : Value_(std::exchange(Other.Value_, nullptr)) {}
   ~TJsonPtr() { Drop(); }
 
   TJsonPtr& operator=(TJsonPtr Other) noexcept {
-    std::swap(FValue, Other.FValue);
+    std::swap(Value_, Other.Value_);
     return *this;
   }
 
-  IJsonValue* Get() const noexcept { return FValue; }
-  IJsonValue* operator->() const noexcept { return FValue; }
-  explicit operator bool() const noexcept { return FValue != nullptr; }
-  friend bool operator==(const TJsonPtr& A, const TJsonPtr& B) noexcept { return A.FValue == B.FValue; }
-  friend bool operator==(const TJsonPtr& A, std::nullptr_t) noexcept { return A.FValue == nullptr; }
+  IJsonValue* Get() const noexcept { return Value_; }
+  IJsonValue* operator->() const noexcept { return Value_; }
+  explicit operator bool() const noexcept { return Value_ != nullptr; }
+  friend bool operator==(const TJsonPtr& A, const TJsonPtr& B) noexcept { return A.Value_ == B.Value_; }
+  friend bool operator==(const TJsonPtr& A, std::nullptr_t) noexcept { return A.Value_ == nullptr; }
 
  private:
   void Acquire() noexcept {
-    if (FValue) FValue->FRefCount.fetch_add(1, std::memory_order_relaxed);
+    if (Value_) Value_->RefCount_.fetch_add(1, std::memory_order_relaxed);
   }
   void Drop() noexcept {
-    if (FValue && FValue->FRefCount.fetch_sub(1, std::memory_order_acq_rel) == 1) delete FValue;
+    if (Value_ && Value_->RefCount_.fetch_sub(1, std::memory_order_acq_rel) == 1) delete Value_;
   }
 
-  IJsonValue* FValue = nullptr;
+  IJsonValue* Value_ = nullptr;
 };
 
 // ---- Parsing and writing -------------------------------------------------

@@ -34,7 +34,7 @@ bool IsKeyStop(char16_t C) { return std::u16string_view(u"(),.:[]{").find(C) != 
 
 class TJsonParser {
  public:
-  explicit TJsonParser(std::u16string_view Text) : FPos(Text.data()), FEnd(Text.data() + Text.size()) {}
+  explicit TJsonParser(std::u16string_view Text) : Pos_(Text.data()), End_(Text.data() + Text.size()) {}
 
   TJsonPtr ParseText() {
     TJsonPtr Value = ParseValue(0, TPlace::Top);
@@ -43,23 +43,23 @@ class TJsonParser {
   }
 
  private:
-  bool AtEnd() const { return FPos == FEnd; }
-  bool At(char16_t C) const { return FPos != FEnd && *FPos == C; }
+  bool AtEnd() const { return Pos_ == End_; }
+  bool At(char16_t C) const { return Pos_ != End_ && *Pos_ == C; }
 
   // Skips blanks and comments. False for a "/" that opens no comment, and
   // for a "/*" comment left open unless OpenCommentEnds.
   bool SkipBlanks(bool OpenCommentEnds) {
     while (!AtEnd()) {
-      if (IsBlank(*FPos)) {
-        ++FPos;
+      if (IsBlank(*Pos_)) {
+        ++Pos_;
         continue;
       }
-      if (*FPos != u'/') return true;
-      if (FEnd - FPos < 2) return false;
-      const char16_t Second = FPos[1];
-      FPos += 2;
+      if (*Pos_ != u'/') return true;
+      if (End_ - Pos_ < 2) return false;
+      const char16_t Second = Pos_[1];
+      Pos_ += 2;
       if (Second == u'/') {
-        while (!AtEnd() && *FPos != u'\n') ++FPos;
+        while (!AtEnd() && *Pos_ != u'\n') ++Pos_;
       } else if (Second != u'*') {
         return false;
       } else if (!SkipCommentBody()) {
@@ -73,9 +73,9 @@ class TJsonParser {
   // "/" right after a star that is not itself taken closes the comment.
   bool SkipCommentBody() {
     while (!AtEnd()) {
-      if (*FPos++ != u'*') continue;
+      if (*Pos_++ != u'*') continue;
       if (AtEnd()) return false;
-      if (*FPos++ == u'/') return true;
+      if (*Pos_++ == u'/') return true;
     }
     return false;
   }
@@ -83,12 +83,12 @@ class TJsonParser {
   TJsonPtr ParseValue(int Depth, TPlace Place) {
     if (!SkipBlanks(false)) return {};
     while (At(u'(')) {
-      ++FPos;
+      ++Pos_;
       if (!SkipBlanks(false)) return {};
     }
     if (Depth >= MaxDepth) return {};
     if (AtEnd()) return ParseWord(Place);
-    switch (*FPos) {
+    switch (*Pos_) {
       case u'"':
       case u'\'': {
         std::u16string Text;
@@ -106,7 +106,7 @@ class TJsonParser {
       case u'f':
         return TakeKeyword(u"false") ? MakeJson<bool>(false) : ParseWord(Place);
       default:
-        if (*FPos == u'-' || (*FPos >= u'0' && *FPos <= u'9')) return ParseNumber();
+        if (*Pos_ == u'-' || (*Pos_ >= u'0' && *Pos_ <= u'9')) return ParseNumber();
         return ParseWord(Place);
     }
   }
@@ -114,18 +114,18 @@ class TJsonParser {
   // Moves past Keyword when the text holds it, letter case mattering, and
   // no letter, "_" or "." follows; otherwise stays where it was.
   bool TakeKeyword(std::u16string_view Keyword) {
-    const char16_t* Start = FPos;
+    const char16_t* Start = Pos_;
     std::size_t Matched = 0;
-    while (Matched < Keyword.size() && At(Keyword[Matched])) ++FPos, ++Matched;
-    if (Matched == Keyword.size() && (AtEnd() || !ContinuesWord(*FPos))) return true;
-    FPos = Start;
+    while (Matched < Keyword.size() && At(Keyword[Matched])) ++Pos_, ++Matched;
+    if (Matched == Keyword.size() && (AtEnd() || !ContinuesWord(*Pos_))) return true;
+    Pos_ = Start;
     return false;
   }
 
   TJsonPtr ParseNumber() {
-    const char16_t* Start = FPos++;
-    while (!AtEnd() && IsNumberChar(*FPos)) ++FPos;
-    return NumberFromText(std::u16string_view(Start, static_cast<std::size_t>(FPos - Start)));
+    const char16_t* Start = Pos_++;
+    while (!AtEnd() && IsNumberChar(*Pos_)) ++Pos_;
+    return NumberFromText(std::u16string_view(Start, static_cast<std::size_t>(Pos_ - Start)));
   }
 
   // An unquoted word up to the "," or closing bracket of its container (at
@@ -140,9 +140,9 @@ class TJsonParser {
         if (Place != TPlace::Top) return {};
         break;
       }
-      const char16_t C = *FPos;
+      const char16_t C = *Pos_;
       if (Place != TPlace::Top && (C == u',' || C == Close)) break;
-      ++FPos;
+      ++Pos_;
       if (C == u'\\') {
         if (!ReadEscape(Text)) return {};
       } else {
@@ -158,13 +158,13 @@ class TJsonParser {
   // At the opening quote; the same character closes. Runs of plain
   // characters are copied whole.
   bool ReadQuoted(std::u16string& Text) {
-    const char16_t Quote = *FPos++;
+    const char16_t Quote = *Pos_++;
     while (!AtEnd()) {
-      const char16_t* Run = FPos;
-      while (FPos != FEnd && *FPos != Quote && *FPos != u'\\') ++FPos;
-      Text.append(Run, FPos);
+      const char16_t* Run = Pos_;
+      while (Pos_ != End_ && *Pos_ != Quote && *Pos_ != u'\\') ++Pos_;
+      Text.append(Run, Pos_);
       if (AtEnd()) break;
-      if (*FPos++ == Quote) return true;
+      if (*Pos_++ == Quote) return true;
       if (!ReadEscape(Text)) return false;
     }
     return false;
@@ -173,7 +173,7 @@ class TJsonParser {
   // After an unquoted key's first character position: up to the ":".
   bool ReadUnquotedKey(std::u16string& Key) {
     while (!AtEnd()) {
-      const char16_t C = *FPos++;
+      const char16_t C = *Pos_++;
       if (C == u':') return true;
       if (C != u'\\') {
         Key.push_back(C);
@@ -187,7 +187,7 @@ class TJsonParser {
   // After a backslash.
   bool ReadEscape(std::u16string& Text) {
     if (AtEnd()) return false;
-    const char16_t C = *FPos++;
+    const char16_t C = *Pos_++;
     switch (C) {
       case u'b': Text.push_back(u'\b'); return true;
       case u'f': Text.push_back(u'\f'); return true;
@@ -203,7 +203,7 @@ class TJsonParser {
   bool ReadHex(int Digits, std::u16string& Text) {
     unsigned Unit = 0;
     for (int I = 0; I < Digits; ++I) {
-      const int Digit = AtEnd() ? -1 : HexDigit(*FPos++);
+      const int Digit = AtEnd() ? -1 : HexDigit(*Pos_++);
       if (Digit < 0) return false;
       Unit = Unit * 16 + static_cast<unsigned>(Digit);
     }
@@ -213,41 +213,41 @@ class TJsonParser {
 
   // A member's key and its ":"; false when the text is invalid there.
   bool ReadKey(std::u16string& Key) {
-    if (*FPos != u'"' && *FPos != u'\'') return !IsKeyStop(*FPos) && ReadUnquotedKey(Key);
+    if (*Pos_ != u'"' && *Pos_ != u'\'') return !IsKeyStop(*Pos_) && ReadUnquotedKey(Key);
     if (!ReadQuoted(Key) || !SkipBlanks(false) || !At(u':')) return false;
-    ++FPos;
+    ++Pos_;
     return true;
   }
 
   TJsonPtr ParseObject(int Depth) {
-    ++FPos;
+    ++Pos_;
     TJsonPtr Object = MakeJson<TJsonMemberTable>();
     TJsonMemberTable& Members = *JsonContent<TJsonMemberTable>(Object);
     if (!SkipBlanks(false)) return {};
     for (;;) {
       if (AtEnd()) return {};
-      if (*FPos == u'}') break;  // empty object, or a "," before the "}"
+      if (*Pos_ == u'}') break;  // empty object, or a "," before the "}"
       std::u16string Key;
       if (!ReadKey(Key)) return {};
       TJsonPtr Value = ParseValue(Depth + 1, TPlace::Object);
       if (!Value) return {};
       Members.Put(std::move(Key), std::move(Value));
       if (!SkipBlanks(false) || AtEnd()) return {};
-      if (*FPos == u'}') break;
-      if (*FPos != u',') return {};
-      ++FPos;
+      if (*Pos_ == u'}') break;
+      if (*Pos_ != u',') return {};
+      ++Pos_;
       if (!SkipBlanks(false)) return {};
     }
-    ++FPos;
+    ++Pos_;
     return Object;
   }
 
   TJsonPtr ParseArray(int Depth) {
-    ++FPos;
+    ++Pos_;
     TJsonPtr Array = NewArray();
     if (!SkipBlanks(false)) return {};
     if (At(u']')) {
-      ++FPos;
+      ++Pos_;
       return Array;
     }
     for (;;) {
@@ -255,20 +255,20 @@ class TJsonParser {
       if (!Value) return {};
       ArrayAppend(Array, std::move(Value));
       if (!SkipBlanks(false) || AtEnd()) return {};
-      if (*FPos == u',') {
-        ++FPos;
+      if (*Pos_ == u',') {
+        ++Pos_;
         if (!SkipBlanks(false)) return {};
         if (!At(u']')) continue;  // else a "," before the "]" adds nothing
-      } else if (*FPos != u']') {
+      } else if (*Pos_ != u']') {
         return {};
       }
-      ++FPos;
+      ++Pos_;
       return Array;
     }
   }
 
-  const char16_t* FPos;
-  const char16_t* FEnd;
+  const char16_t* Pos_;
+  const char16_t* End_;
 };
 
 }  // namespace

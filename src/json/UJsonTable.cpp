@@ -56,7 +56,7 @@ void Rebalance(TSlot& Slot, bool Right) {
 
 TJsonPtr TJsonAvlTree::Find(std::u16string_view Key) const {
   const std::uint32_t Hash = JsonKeyHash(Key);
-  const TJsonAvlEntry* Entry = FRoot.get();
+  const TJsonAvlEntry* Entry = Root_.get();
   while (Entry) {
     const int Order = CompareTo(Hash, Key, *Entry);
     if (Order == 0) return Entry->Value;
@@ -67,14 +67,14 @@ TJsonPtr TJsonAvlTree::Find(std::u16string_view Key) const {
 
 void TJsonAvlTree::Put(std::u16string Key, TJsonPtr Value) {
   const std::uint32_t Hash = JsonKeyHash(Key);
-  InsertAt(FRoot, Key, Hash, Value);
+  InsertAt(Root_, Key, Hash, Value);
 }
 
 // Returns true when the subtree in Slot grew one taller.
 bool TJsonAvlTree::InsertAt(TSlot& Slot, std::u16string& Key, std::uint32_t Hash, TJsonPtr& Value) {
   if (!Slot) {
     Slot.reset(new TJsonAvlEntry{std::move(Key), Hash, std::move(Value), nullptr, nullptr, 0});
-    ++FCount;
+    ++Count_;
     return true;
   }
   const int Order = CompareTo(Hash, Key, *Slot);

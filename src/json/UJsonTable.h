@@ -27,14 +27,14 @@ class TJsonAvlTree {
   // Adds the member, or gives an existing member with this key the new
   // value (its old value is released).
   void Put(std::u16string Key, TJsonPtr Value);
-  std::size_t Count() const noexcept { return FCount; }
+  std::size_t Count() const noexcept { return Count_; }
   // For checks of the tree's shape.
-  const TJsonAvlEntry* Root() const noexcept { return FRoot.get(); }
+  const TJsonAvlEntry* Root() const noexcept { return Root_.get(); }
 
   // Calls Visit(const TJsonAvlEntry&) for every member in member order.
   template <class TVisit>
   void Visit(TVisit&& Fn) const {
-    VisitFrom(FRoot.get(), Fn);
+    VisitFrom(Root_.get(), Fn);
   }
 
  private:
@@ -49,8 +49,8 @@ class TJsonAvlTree {
     }
   }
 
-  TSlot FRoot;
-  std::size_t FCount = 0;
+  TSlot Root_;
+  std::size_t Count_ = 0;
 };
 
 using TJsonMemberTable = TJsonAvlTree;

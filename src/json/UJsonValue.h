@@ -28,14 +28,14 @@ class TJsonValue final : public IJsonValue {
  public:
   template <class T, class... TArgs>
   explicit TJsonValue(std::in_place_type_t<T> Type, TArgs&&... Args)
-      : FContent(Type, std::forward<TArgs>(Args)...) {}
+      : Content_(Type, std::forward<TArgs>(Args)...) {}
 
-  TJsonKind Kind() const noexcept override { return static_cast<TJsonKind>(FContent.index()); }
-  const TJsonContent& Content() const noexcept { return FContent; }
-  TJsonContent& Content() noexcept { return FContent; }
+  TJsonKind Kind() const noexcept override { return static_cast<TJsonKind>(Content_.index()); }
+  const TJsonContent& Content() const noexcept { return Content_; }
+  TJsonContent& Content() noexcept { return Content_; }
 
  private:
-  TJsonContent FContent;
+  TJsonContent Content_;
 };
 
 template <class T, class... TArgs>

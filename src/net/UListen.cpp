@@ -19,7 +19,7 @@ constexpr char WhiteListFile[] = "white_list.txt";
 // the cause (such as running out of descriptors) passes.
 constexpr std::chrono::milliseconds AcceptRetryPause{100};
 
-void LogPlain(const std::string& Text) { WriteLog(Text, 0); }
+void LogPlain(const std::string& Text) { WriteLog(Text, TLogLevel::Progress); }
 
 }  // namespace
 
@@ -109,18 +109,18 @@ bool TListenThread::Admit(TSocketHandle Socket) {
   // A failed request keeps the text of the previous connection.
   SocketPeerAddress(Socket, PeerAddress_);
   if (!Admits(PeerAddress_)) {
-    WriteLog("Client " + PeerAddress_ + " force-disconnected - not in white list", 1);
+    WriteLog("Client " + PeerAddress_ + " force-disconnected - not in white list", TLogLevel::Debug);
     return true;
   }
   if (ClientCount >= Config.Threads || !TSocketThread::HasRoom()) {
-    WriteLog("Client " + PeerAddress_ + " force-disconnected - max clients reached", 1);
+    WriteLog("Client " + PeerAddress_ + " force-disconnected - max clients reached", TLogLevel::Debug);
     return true;
   }
   if (ShutdownRequested) return false;
   try {
     TSocketThread::Start(Connection.Release(), PeerAddress_);
   } catch (const std::system_error& Error) {
-    WriteLog("ERROR: cannot start client thread for " + PeerAddress_ + ": " + Error.what(), 3);
+    WriteLog("ERROR: cannot start client thread for " + PeerAddress_ + ": " + Error.what(), TLogLevel::Error);
   }
   return true;
 }

@@ -138,7 +138,7 @@ void TSocketThread::Execute() {
   Log(Address_ + " disconnected, total clients - " + std::to_string(Count));
   // Kept apart from the level-1 lines: the host's printers and a service
   // manager's journal keep this one.
-  if (std::string Line = Audit.Line(); !Line.empty()) WriteLog(Prefix_ + LogSafeText(Line), 2);
+  if (std::string Line = Audit.Line(); !Line.empty()) WriteLog(Prefix_ + LogSafeText(Line), TLogLevel::Notice);
 }
 
 std::string TSocketThread::AnswerBytes() {
@@ -174,4 +174,4 @@ std::string TSocketThread::AnswerOfQuery() {
   return ToWireJson(DispatchQuery(Query));
 }
 
-void TSocketThread::Log(const std::string& Text) const { WriteLog(Prefix_ + Text, 1); }
+void TSocketThread::Log(const std::string& Text) const { WriteLog(Prefix_ + Text, TLogLevel::Debug); }

@@ -30,7 +30,7 @@ void Expire(TClock::time_point Now) {
   for (auto Entry = Clients.begin(); Entry != Clients.end();) {
     TClientRecord& Record = Entry->second;
     if (Record.LockedUntil && *Record.LockedUntil <= Now) {
-      if (Record.Announced) WriteLog("Commands from " + Entry->first + " are no longer locked out", 2);
+      if (Record.Announced) WriteLog("Commands from " + Entry->first + " are no longer locked out", TLogLevel::Notice);
       Record.LockedUntil.reset();
       Record.Announced = false;
     }
@@ -51,7 +51,7 @@ bool CommandsLockedOut(const std::string& Client) {
     Found->second.Announced = true;
     WriteLog("ERROR: commands from " + Client + " locked out for " + std::to_string(Config.CommandLockout.Seconds) +
                  " seconds after " + std::to_string(Config.CommandLockout.Failures) + " refused authorisations",
-             3);
+             TLogLevel::Error);
   }
   return true;
 }

@@ -10,7 +10,7 @@ namespace {
 
 void WarnIfWeak(const std::string& Id, const std::string& AnsiKey) {
   if (AnsiKey.size() >= StrongKeyBytes) return;
-  WriteLog("WARNING: command key " + Id + " is shorter than " + std::to_string(StrongKeyBytes) + " bytes", 2);
+  WriteLog("WARNING: command key " + Id + " is shorter than " + std::to_string(StrongKeyBytes) + " bytes", TLogLevel::Notice);
 }
 
 }  // namespace

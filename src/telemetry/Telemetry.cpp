@@ -92,11 +92,6 @@ bool IntTextValue(std::string_view Text, int32_t& Value) {
   return true;
 }
 
-bool IntTextInRange(std::string_view Text, int64_t Low, int64_t High) {
-  int32_t Value = 0;
-  return IntTextValue(Text, Value) && Low <= Value && Value <= High;
-}
-
 namespace {
 
 // Which kinds of point a flag letter is defined for.

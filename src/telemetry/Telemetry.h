@@ -33,9 +33,6 @@ bool ParsePointAddress(std::u16string_view Text, TPointAddress& Address);
 // Value is left untouched.
 bool IntTextValue(std::string_view Text, int32_t& Value);
 
-// True when Text is an integer by IntTextValue and Low <= value <= High.
-bool IntTextInRange(std::string_view Text, int64_t Low, int64_t High);
-
 // The letters of the flags set in Flags, in the order E R M Z N U 1 2 3 4,
 // limited to those defined for the point kind; "" when none is set.
 std::string StatusFlagLetters(uint16_t Flags);

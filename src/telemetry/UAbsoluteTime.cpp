@@ -16,16 +16,16 @@ unsigned char FoldCase(unsigned char C) {
 // A read position in a time text; every Take moves past what it matched.
 class TTimeCursor {
 public:
-  explicit TTimeCursor(std::string_view Text) : FText(Text) {}
+  explicit TTimeCursor(std::string_view Text) : Text_(Text) {}
 
-  bool AtEnd() const { return FPos >= FText.size(); }
+  bool AtEnd() const { return Pos_ >= Text_.size(); }
   void SkipBlanks() {
-    while (!AtEnd() && FText[FPos] == ' ') ++FPos;
+    while (!AtEnd() && Text_[Pos_] == ' ') ++Pos_;
   }
   bool Take(char C) { return Take(std::string_view(&C, 1)); }
   bool Take(std::string_view Symbol) {
-    if (Symbol.empty() || FText.substr(FPos, Symbol.size()) != Symbol) return false;
-    FPos += Symbol.size();
+    if (Symbol.empty() || Text_.substr(Pos_, Symbol.size()) != Symbol) return false;
+    Pos_ += Symbol.size();
     return true;
   }
   bool TakeIgnoringCase(std::string_view Symbol);
@@ -37,27 +37,27 @@ public:
   bool TakeNumber(int& Value, int& Digits);
 
 private:
-  std::string_view FText;
-  size_t FPos = 0;
+  std::string_view Text_;
+  size_t Pos_ = 0;
 };
 
 bool TTimeCursor::TakeIgnoringCase(std::string_view Symbol) {
-  const std::string_view Here = FText.substr(FPos, Symbol.size());
+  const std::string_view Here = Text_.substr(Pos_, Symbol.size());
   if (Symbol.empty() || Here.size() != Symbol.size()) return false;
   for (size_t I = 0; I < Symbol.size(); ++I)
     if (FoldCase(static_cast<unsigned char>(Here[I])) != FoldCase(static_cast<unsigned char>(Symbol[I]))) return false;
-  FPos += Symbol.size();
+  Pos_ += Symbol.size();
   return true;
 }
 
 bool TTimeCursor::TakeNumber(int& Value, int& Digits) {
   SkipBlanks();
-  size_t End = FPos;
-  while (End < FText.size() && FText[End] >= '0' && FText[End] <= '9') ++End;
-  Digits = static_cast<int>(End - FPos);
+  size_t End = Pos_;
+  while (End < Text_.size() && Text_[End] >= '0' && Text_[End] <= '9') ++End;
+  Digits = static_cast<int>(End - Pos_);
   if (Digits < 1 || Digits > 4) return false;
   Value = 0;
-  for (; FPos < End; ++FPos) Value = Value * 10 + (FText[FPos] - '0');
+  for (; Pos_ < End; ++Pos_) Value = Value * 10 + (Text_[Pos_] - '0');
   return true;
 }
 

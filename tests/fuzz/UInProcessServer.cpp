@@ -20,89 +20,89 @@ std::atomic<TSimulator*> Server{nullptr};
 class TServerSide final : public TTvxStream {
  public:
   TServerSide(const std::vector<uint8_t>& Requests, std::vector<uint8_t>& Answers)
-      : FRequests(Requests), FAnswers(Answers) {}
+      : Requests_(Requests), Answers_(Answers) {}
 
   int ReadSome(void* Buffer, size_t Size, int) override {
-    const size_t Count = std::min(Size, FRequests.size() - FRead);
-    if (Count > 0) std::memcpy(Buffer, FRequests.data() + FRead, Count);
-    FRead += Count;
+    const size_t Count = std::min(Size, Requests_.size() - Read_);
+    if (Count > 0) std::memcpy(Buffer, Requests_.data() + Read_, Count);
+    Read_ += Count;
     return static_cast<int>(Count);
   }
   bool WriteAll(const void* Buffer, size_t Size, int) override {
     const auto* Bytes = static_cast<const uint8_t*>(Buffer);
-    FAnswers.insert(FAnswers.end(), Bytes, Bytes + Size);
+    Answers_.insert(Answers_.end(), Bytes, Bytes + Size);
     return true;
   }
   bool HungUp() override { return false; }
   void Shutdown() override {}
 
  private:
-  const std::vector<uint8_t>& FRequests;
-  std::vector<uint8_t>& FAnswers;
-  size_t FRead = 0;
+  const std::vector<uint8_t>& Requests_;
+  std::vector<uint8_t>& Answers_;
+  size_t Read_ = 0;
 };
 
 // The library's side. A request may come in several writes: only whole
 // frames are handed to the simulator, the rest waits for the next write.
 class TClientSide final : public TTvxStream {
  public:
-  explicit TClientSide(TSimulator& Sim) : FSim(Sim) {}
+  explicit TClientSide(TSimulator& Sim) : Sim_(Sim) {}
 
   int ReadSome(void* Buffer, size_t Size, int) override {
-    std::lock_guard<std::mutex> Guard(FLock);
+    std::lock_guard<std::mutex> Guard(Lock_);
     // Nothing to read means no answer will ever come: the time-out at once.
-    if (FClosed || FRead == FAnswers.size()) return -1;
-    const size_t Count = std::min(Size, FAnswers.size() - FRead);
-    std::memcpy(Buffer, FAnswers.data() + FRead, Count);
-    FRead += Count;
-    if (FRead == FAnswers.size()) {
-      FAnswers.clear();
-      FRead = 0;
+    if (Closed_ || Read_ == Answers_.size()) return -1;
+    const size_t Count = std::min(Size, Answers_.size() - Read_);
+    std::memcpy(Buffer, Answers_.data() + Read_, Count);
+    Read_ += Count;
+    if (Read_ == Answers_.size()) {
+      Answers_.clear();
+      Read_ = 0;
     }
     return static_cast<int>(Count);
   }
   bool WriteAll(const void* Buffer, size_t Size, int) override {
-    std::lock_guard<std::mutex> Guard(FLock);
-    if (FClosed) return false;
+    std::lock_guard<std::mutex> Guard(Lock_);
+    if (Closed_) return false;
     const auto* Bytes = static_cast<const uint8_t*>(Buffer);
-    FPending.insert(FPending.end(), Bytes, Bytes + Size);
+    Pending_.insert(Pending_.end(), Bytes, Bytes + Size);
     ServeWholeFrames();
     return true;
   }
-  bool HungUp() override { return FClosed.load(); }
-  void Shutdown() override { FClosed = true; }
+  bool HungUp() override { return Closed_.load(); }
+  void Shutdown() override { Closed_ = true; }
 
  private:
-  // REQUIRES: FLock held.
+  // REQUIRES: Lock_ held.
   void ServeWholeFrames() {
     const size_t Whole = WholeFramesSize();
     if (Whole == 0) return;
-    const std::vector<uint8_t> Requests(FPending.begin(), FPending.begin() + static_cast<std::ptrdiff_t>(Whole));
-    FPending.erase(FPending.begin(), FPending.begin() + static_cast<std::ptrdiff_t>(Whole));
-    TServerSide Peer(Requests, FAnswers);
-    ServePipeConnection(FSim, Peer);
+    const std::vector<uint8_t> Requests(Pending_.begin(), Pending_.begin() + static_cast<std::ptrdiff_t>(Whole));
+    Pending_.erase(Pending_.begin(), Pending_.begin() + static_cast<std::ptrdiff_t>(Whole));
+    TServerSide Peer(Requests, Answers_);
+    ServePipeConnection(Sim_, Peer);
   }
-  // The bytes of the whole frames at the front of FPending.
+  // The bytes of the whole frames at the front of Pending_.
   size_t WholeFramesSize() const {
     size_t At = 0;
     TTvxFrameHeader Header{};
-    while (FPending.size() - At >= sizeof Header) {
-      std::memcpy(&Header, FPending.data() + At, sizeof Header);
+    while (Pending_.size() - At >= sizeof Header) {
+      std::memcpy(&Header, Pending_.data() + At, sizeof Header);
       // An oversized frame is the simulator's to refuse.
-      if (Header.Length > TvxMaxPayload) return FPending.size();
+      if (Header.Length > TvxMaxPayload) return Pending_.size();
       const size_t Frame = sizeof Header + Header.Length;
-      if (FPending.size() - At < Frame) break;
+      if (Pending_.size() - At < Frame) break;
       At += Frame;
     }
     return At;
   }
 
-  TSimulator& FSim;
-  std::mutex FLock;
-  std::atomic<bool> FClosed{false};
-  std::vector<uint8_t> FPending;  // guarded by FLock
-  std::vector<uint8_t> FAnswers;  // guarded by FLock
-  size_t FRead = 0;               // guarded by FLock
+  TSimulator& Sim_;
+  std::mutex Lock_;
+  std::atomic<bool> Closed_{false};
+  std::vector<uint8_t> Pending_;  // guarded by Lock_
+  std::vector<uint8_t> Answers_;  // guarded by Lock_
+  size_t Read_ = 0;               // guarded by Lock_
 };
 
 }  // namespace

@@ -113,12 +113,12 @@ std::string AnswerOf(const std::string& Bytes) {
   try {
     if (Bytes.empty()) throw EQueryError("No data");
     if (Bytes.size() > Config.Length) throw EQueryError("Query too long");
-    WriteLog("Query: " + LogSafeText(Bytes), 1);
+    WriteLog("Query: " + LogSafeText(Bytes), TLogLevel::Debug);
     const TJsonPtr Query = ParseJson(AnsiToUtf16(Bytes));
     if (!Query) throw EQueryError("ERROR: invalid format");
     return ToAnsiJson(DispatchQuery(Query));
   } catch (const std::exception& Error) {
-    WriteLog(LogSafeText(Error.what()), 1);
+    WriteLog(LogSafeText(Error.what()), TLogLevel::Debug);
     TJsonPtr Answer = NewObject();
     PutString(Answer, u"error", AnsiToUtf16(Error.what()));
     return ToAnsiJson(Answer);
@@ -168,7 +168,7 @@ void RenewModelAtTimes() {
 }  // namespace
 
 // The session's log has no console here.
-void LogImmediate(const std::string&, int) {}
+void LogImmediate(const std::string&, TLogLevel) {}
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   static const TMessages Messages = ReadMessages();

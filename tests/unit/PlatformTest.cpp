@@ -119,18 +119,6 @@ TEST(Threads, BelowNormalPriorityLowersOnlyTheCallingThreadAndOnlyOnce) {
 
 // ---- local time ------------------------------------------------------------
 
-// Seconds since 1970-01-01 of a calendar time read as UTC.
-int64_t Seconds(const TCalendarTime& Time) {
-  const int64_t y = Time.Month <= 2 ? Time.Year - 1 : Time.Year;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int64_t yoe = y - era * 400;
-  const int64_t mp = (Time.Month + 9) % 12;
-  const int64_t doy = (153 * mp + 2) / 5 + Time.Day - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  const int64_t days = era * 146097 + doe - 719468;
-  return days * 86400 + Time.Hour * 3600 + Time.Minute * 60 + Time.Second;
-}
-
 void ExpectFieldsInRange(const TCalendarTime& Time) {
   EXPECT_GE(Time.Year, 2020);
   EXPECT_GE(Time.Month, 1);
@@ -146,52 +134,6 @@ void ExpectFieldsInRange(const TCalendarTime& Time) {
 TEST(LocalTime, ClocksGiveCalendarFields) {
   ExpectFieldsInRange(LocalTimeNow());
   ExpectFieldsInRange(UtcTimeNow());
-}
-
-// Both clocks are read within moments; a wrong zone rule would be off by
-// half an hour at least.
-TEST(LocalTime, LocalNowConvertsToUtcNow) {
-  const TCalendarTime local = LocalTimeNow();
-  TCalendarTime utc;
-  ASSERT_TRUE(LocalToUtc(local, utc));
-  const int64_t apart = Seconds(UtcTimeNow()) - Seconds(utc);
-  EXPECT_GE(apart, -1);
-  EXPECT_LE(apart, 60);
-}
-
-TEST(LocalTime, ConversionKeepsMilliseconds) {
-  TCalendarTime local;
-  local.Year = 2026;
-  local.Month = 12;
-  local.Day = 7;
-  local.Hour = 23;
-  local.Minute = 18;
-  local.Second = 20;
-  local.Millisecond = 765;
-  TCalendarTime utc;
-  ASSERT_TRUE(LocalToUtc(local, utc));
-  EXPECT_EQ(utc.Millisecond, 765);
-  EXPECT_EQ((Seconds(local) - Seconds(utc)) % 900, 0) << "zones differ by quarter hours";
-}
-
-TEST(LocalTime, ImpossibleDatesAreRefused) {
-  const TCalendarTime sentinel{1999, 1, 1, 0, 0, 0, 0};
-  for (const TCalendarTime bad : {TCalendarTime{2026, 4, 31, 12, 0, 0, 0}, TCalendarTime{2026, 13, 1, 12, 0, 0, 0},
-                                  TCalendarTime{2026, 0, 1, 12, 0, 0, 0}, TCalendarTime{2023, 2, 29, 12, 0, 0, 0},
-                                  TCalendarTime{2026, 1, 0, 12, 0, 0, 0}, TCalendarTime{2026, 1, 1, 24, 0, 0, 0},
-                                  TCalendarTime{2026, 1, 1, 12, 60, 0, 0}, TCalendarTime{2026, 1, 1, 12, 0, 0, 1000}}) {
-    TCalendarTime utc = sentinel;
-    EXPECT_FALSE(LocalToUtc(bad, utc)) << bad.Year << "-" << bad.Month << "-" << bad.Day << " " << bad.Hour << ":"
-                                       << bad.Minute << " ." << bad.Millisecond;
-    EXPECT_EQ(utc.Year, sentinel.Year);
-  }
-}
-
-TEST(LocalTime, LeapDayIsAccepted) {
-  TCalendarTime utc;
-  EXPECT_TRUE(LocalToUtc(TCalendarTime{2024, 2, 29, 12, 0, 0, 0}, utc));
-  EXPECT_TRUE(LocalToUtc(TCalendarTime{2000, 2, 29, 12, 0, 0, 0}, utc));
-  EXPECT_FALSE(LocalToUtc(TCalendarTime{1900 + 200, 2, 29, 12, 0, 0, 0}, utc));
 }
 
 // ---- the program's path ----------------------------------------------------

@@ -20,22 +20,25 @@ class SocketsTest : public ::testing::Test {
   static void TearDownTestSuite() { CleanupSockets(); }
 
   void SetUp() override {
-    Listener_.Reset(SocketCreate());
     ASSERT_NE(Listener_.Get(), InvalidSocket);
     Port_ = 21000 + static_cast<uint16_t>(std::chrono::steady_clock::now().time_since_epoch().count() % 20000);
     while (!SocketBind(Listener_.Get(), Port_)) ASSERT_LT(++Port_, 65000);
     ASSERT_TRUE(SocketListen(Listener_.Get(), 5));
   }
 
-  // A client connection and the gateway's side of it.
-  void Connect(TSocketGuard& Client, TSocketGuard& Served) {
-    Client.Reset(SocketCreate());
-    ASSERT_TRUE(SocketConnect(Client.Get(), "127.0.0.1", Port_));
-    Served.Reset(SocketAccept(Listener_.Get()));
-    ASSERT_NE(Served.Get(), InvalidSocket);
+  // A client connection, then the gateway's side of it (Accept).
+  TSocketHandle ConnectClient() {
+    TSocketGuard Client(SocketCreate());
+    EXPECT_TRUE(SocketConnect(Client.Get(), "127.0.0.1", Port_));
+    return Client.Release();
+  }
+  TSocketHandle Accept() {
+    const TSocketHandle Served = SocketAccept(Listener_.Get());
+    EXPECT_NE(Served, InvalidSocket);
+    return Served;
   }
 
-  TSocketGuard Listener_;
+  TSocketGuard Listener_{SocketCreate()};
   uint16_t Port_ = 0;
 };
 
@@ -45,8 +48,8 @@ TEST_F(SocketsTest, BindFailsWhileAnotherSocketListensOnThePort) {
 }
 
 TEST_F(SocketsTest, PeerAddressIsDottedDecimal) {
-  TSocketGuard Client, Served;
-  Connect(Client, Served);
+  TSocketGuard Client(ConnectClient());
+  TSocketGuard Served(Accept());
   std::string Text = "unchanged";
   ASSERT_TRUE(SocketPeerAddress(Served.Get(), Text));
   EXPECT_EQ(Text, "127.0.0.1");
@@ -61,8 +64,8 @@ TEST_F(SocketsTest, PeerAddressOfAnUnconnectedSocketLeavesTheTextAlone) {
 }
 
 TEST_F(SocketsTest, BytesTravelBothWaysAndCloseGivesEndOfStream) {
-  TSocketGuard Client, Served;
-  Connect(Client, Served);
+  TSocketGuard Client(ConnectClient());
+  TSocketGuard Served(Accept());
   ASSERT_EQ(SocketSend(Client.Get(), "ping", 4), 4);
   char Buffer[16];
   ASSERT_EQ(SocketReceive(Served.Get(), Buffer, sizeof Buffer), 4);
@@ -74,22 +77,22 @@ TEST_F(SocketsTest, BytesTravelBothWaysAndCloseGivesEndOfStream) {
 }
 
 TEST_F(SocketsTest, ReceiveBufferSizeIsKnown) {
-  TSocketGuard Client, Served;
-  Connect(Client, Served);
+  TSocketGuard Client(ConnectClient());
+  TSocketGuard Served(Accept());
   EXPECT_GT(SocketReceiveBufferSize(Served.Get()), 0);
 }
 
 TEST_F(SocketsTest, ReceiveEndsWithFailureWhenTheTimeOutPasses) {
-  TSocketGuard Client, Served;
-  Connect(Client, Served);
+  TSocketGuard Client(ConnectClient());
+  TSocketGuard Served(Accept());
   ASSERT_TRUE(SocketSetTimeouts(Served.Get(), 100));
   char Buffer[16];
   EXPECT_EQ(SocketReceive(Served.Get(), Buffer, sizeof Buffer), -1);
 }
 
 TEST_F(SocketsTest, WaitReadableTellsWhetherBytesAreThere) {
-  TSocketGuard Client, Served;
-  Connect(Client, Served);
+  TSocketGuard Client(ConnectClient());
+  TSocketGuard Served(Accept());
   EXPECT_EQ(SocketWaitReadable(Served.Get(), 50), 0);
   ASSERT_EQ(SocketSend(Client.Get(), "x", 1), 1);
   EXPECT_EQ(SocketWaitReadable(Served.Get(), 5000), 1);
@@ -102,8 +105,8 @@ TEST_F(SocketsTest, WaitReadableTellsWhetherBytesAreThere) {
 }
 
 TEST_F(SocketsTest, SendToAPeerThatHasGoneFailsWithoutEndingTheProcess) {
-  TSocketGuard Client, Served;
-  Connect(Client, Served);
+  TSocketGuard Client(ConnectClient());
+  TSocketGuard Served(Accept());
   Client.Close();
   std::string Block(65536, 'x');
   int Result = 0;

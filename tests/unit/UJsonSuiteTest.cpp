@@ -108,47 +108,47 @@ struct TRef {
 
 class TStrictReader {
  public:
-  explicit TStrictReader(std::u16string_view Text) : FText(Text) {}
+  explicit TStrictReader(std::u16string_view Text) : Text_(Text) {}
 
   std::optional<TRef> Read() {
     TRef Value;
     SkipSpace();
     if (!ReadValue(Value)) return std::nullopt;
     SkipSpace();
-    if (FPos != FText.size()) return std::nullopt;
+    if (Pos_ != Text_.size()) return std::nullopt;
     return Value;
   }
 
  private:
-  bool More() const { return FPos < FText.size(); }
+  bool More() const { return Pos_ < Text_.size(); }
   bool Take(char16_t C) {
-    if (!More() || FText[FPos] != C) return false;
-    ++FPos;
+    if (!More() || Text_[Pos_] != C) return false;
+    ++Pos_;
     return true;
   }
   bool TakeWord(std::u16string_view Word) {
-    if (FText.substr(FPos, Word.size()) != Word) return false;
-    FPos += Word.size();
+    if (Text_.substr(Pos_, Word.size()) != Word) return false;
+    Pos_ += Word.size();
     return true;
   }
   void SkipSpace() {
-    while (More() && (FText[FPos] == u' ' || FText[FPos] == u'\t' || FText[FPos] == u'\n' || FText[FPos] == u'\r'))
-      ++FPos;
+    while (More() && (Text_[Pos_] == u' ' || Text_[Pos_] == u'\t' || Text_[Pos_] == u'\n' || Text_[Pos_] == u'\r'))
+      ++Pos_;
   }
-  bool Digit() const { return More() && FText[FPos] >= u'0' && FText[FPos] <= u'9'; }
+  bool Digit() const { return More() && Text_[Pos_] >= u'0' && Text_[Pos_] <= u'9'; }
   bool Digits() {
     if (!Digit()) return false;
-    while (Digit()) ++FPos;
+    while (Digit()) ++Pos_;
     return true;
   }
 
   bool ReadValue(TRef& Value) {
-    if (!More() || FDepth > MaxReferenceDepth) return false;
-    const char16_t C = FText[FPos];
+    if (!More() || Depth_ > MaxReferenceDepth) return false;
+    const char16_t C = Text_[Pos_];
     if (C == u'{' || C == u'[') {
-      ++FDepth;
+      ++Depth_;
       const bool Read = C == u'{' ? ReadObject(Value) : ReadArray(Value);
-      --FDepth;
+      --Depth_;
       return Read;
     }
     if (C == u'"') return Value.Kind = TRef::String, ReadString(Value.Text);
@@ -159,7 +159,7 @@ class TStrictReader {
   }
 
   bool ReadNumber(TRef& Value) {
-    const std::size_t Start = FPos;
+    const std::size_t Start = Pos_;
     Take(u'-');
     if (!Take(u'0') && !Digits()) return false;
     if (Take(u'.') && !Digits()) return false;
@@ -168,15 +168,15 @@ class TStrictReader {
       if (!Digits()) return false;
     }
     Value.Kind = TRef::Number;
-    Value.Text = FText.substr(Start, FPos - Start);
+    Value.Text = Text_.substr(Start, Pos_ - Start);
     return true;
   }
 
   bool ReadHex4(char16_t& Unit) {
-    if (FPos + 4 > FText.size()) return false;
+    if (Pos_ + 4 > Text_.size()) return false;
     unsigned Value = 0;
     for (int I = 0; I < 4; ++I) {
-      const char16_t C = FText[FPos++];
+      const char16_t C = Text_[Pos_++];
       const int Digit = C >= u'0' && C <= u'9'   ? C - u'0'
                         : C >= u'a' && C <= u'f' ? C - u'a' + 10
                         : C >= u'A' && C <= u'F' ? C - u'A' + 10
@@ -189,9 +189,9 @@ class TStrictReader {
   }
 
   bool ReadString(std::u16string& Text) {
-    ++FPos;
+    ++Pos_;
     while (More()) {
-      const char16_t C = FText[FPos++];
+      const char16_t C = Text_[Pos_++];
       if (C == u'"') return true;
       if (C < 0x20) return false;
       if (C != u'\\') {
@@ -199,7 +199,7 @@ class TStrictReader {
         continue;
       }
       if (!More()) return false;
-      const char16_t E = FText[FPos++];
+      const char16_t E = Text_[Pos_++];
       const std::u16string_view Plain(u"\"\\/bfnrt");
       const std::u16string_view Meant(u"\"\\/\b\f\n\r\t");
       if (const auto At = Plain.find(E); At != std::u16string_view::npos) {
@@ -217,7 +217,7 @@ class TStrictReader {
 
   bool ReadArray(TRef& Value) {
     Value.Kind = TRef::Array;
-    ++FPos;
+    ++Pos_;
     SkipSpace();
     if (Take(u']')) return true;
     for (;;) {
@@ -233,13 +233,13 @@ class TStrictReader {
 
   bool ReadObject(TRef& Value) {
     Value.Kind = TRef::Object;
-    ++FPos;
+    ++Pos_;
     SkipSpace();
     if (Take(u'}')) return true;
     for (;;) {
       std::pair<std::u16string, TRef> Member;
       SkipSpace();
-      if (!More() || FText[FPos] != u'"' || !ReadString(Member.first)) return false;
+      if (!More() || Text_[Pos_] != u'"' || !ReadString(Member.first)) return false;
       SkipSpace();
       if (!Take(u':')) return false;
       SkipSpace();
@@ -251,9 +251,9 @@ class TStrictReader {
     }
   }
 
-  std::u16string_view FText;
-  std::size_t FPos = 0;
-  int FDepth = 0;
+  std::u16string_view Text_;
+  std::size_t Pos_ = 0;
+  int Depth_ = 0;
 };
 
 // ---- Comparing ---------------------------------------------------------------

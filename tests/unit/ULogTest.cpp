@@ -24,10 +24,10 @@ namespace fs = std::filesystem;
 // The test program's immediate output: every message is recorded.
 namespace {
 std::mutex ImmediateLock;
-std::vector<std::pair<std::string, int>> ImmediateMessages;
+std::vector<std::pair<std::string, TLogLevel>> ImmediateMessages;
 }  // namespace
 
-void LogImmediate(const std::string& Text, int Level) {
+void LogImmediate(const std::string& Text, TLogLevel Level) {
   std::lock_guard<std::mutex> Guard(ImmediateLock);
   ImmediateMessages.emplace_back(Text, Level);
 }
@@ -304,22 +304,30 @@ class WriteLogRouting : public LogFolder {
   }
 };
 
+// Every level, in order; message i of a test is "level i".
+constexpr TLogLevel AllLevels[] = {TLogLevel::Progress, TLogLevel::Debug, TLogLevel::Notice, TLogLevel::Error};
+
+void WriteEveryLevel() {
+  for (std::size_t Index = 0; Index < std::size(AllLevels); ++Index)
+    WriteLog("level " + std::to_string(Index), AllLevels[Index]);
+}
+
 TEST_F(WriteLogRouting, WithoutLogFilesOnlyTheImmediateOutputGetsMessages) {
   Config.Log = 0;
   StartLog();
-  for (int Level = 0; Level <= 3; ++Level) WriteLog("level " + std::to_string(Level), Level);
+  WriteEveryLevel();
   EXPECT_FALSE(fs::exists("Logs"));
   std::lock_guard<std::mutex> Guard(ImmediateLock);
   ASSERT_EQ(ImmediateMessages.size(), 4u);
-  for (int Level = 0; Level <= 3; ++Level)
-    EXPECT_EQ(ImmediateMessages[Level], std::make_pair("level " + std::to_string(Level), Level));
+  for (std::size_t Index = 0; Index < std::size(AllLevels); ++Index)
+    EXPECT_EQ(ImmediateMessages[Index], std::make_pair("level " + std::to_string(Index), AllLevels[Index]));
 }
 
 TEST_F(WriteLogRouting, WithLogFilesEveryLevelGoesToTheFileToo) {
   Config.Log = 1;
   StartLog();
   ASSERT_EQ(LogFileName().rfind("Logs/", 0), 0u);
-  for (int Level = 0; Level <= 3; ++Level) WriteLog("level " + std::to_string(Level), Level);
+  WriteEveryLevel();
   EXPECT_EQ(ReadFile(LogFileName()), "level 0\r\nlevel 1\r\nlevel 2\r\nlevel 3\r\n");
   std::lock_guard<std::mutex> Guard(ImmediateLock);
   EXPECT_EQ(ImmediateMessages.size(), 4u);
@@ -332,13 +340,13 @@ TEST_F(WriteLogRouting, BrokenLogSkipsTheFileButNotTheImmediateOutput) {
   fs::remove(Name);
   fs::create_directory(Name);
   testing::internal::CaptureStdout();
-  WriteLog("lost", 0);
-  WriteLog("skipped", 0);
+  WriteLog("lost", TLogLevel::Progress);
+  WriteLog("skipped", TLogLevel::Progress);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error with logs\n");
   EXPECT_TRUE(LogBroken);
   fs::remove(Name);
   LogBroken = false;
-  WriteLog("back", 0);
+  WriteLog("back", TLogLevel::Progress);
   EXPECT_EQ(ReadFile(LogFileName()), NotFoundHeader + "back\r\n");
   std::lock_guard<std::mutex> Guard(ImmediateLock);
   EXPECT_EQ(ImmediateMessages.size(), 3u);

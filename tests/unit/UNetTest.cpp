@@ -36,7 +36,7 @@ std::vector<std::string> TakeLogged() {
 }  // namespace
 
 // The immediate log output of this test program: remembered lines.
-void LogImmediate(const std::string& Text, int /*Level*/) {
+void LogImmediate(const std::string& Text, TLogLevel /*Level*/) {
   std::lock_guard<std::mutex> Hold(LoggedLock);
   Logged.push_back(Text);
 }
@@ -100,14 +100,12 @@ class ConnectionTest : public ::testing::Test {
   static void SetUpTestSuite() { ASSERT_TRUE(StartSockets()); }
   static void TearDownTestSuite() { CleanupSockets(); }
 
+  // The connection is made as the fixture's members are built, in their
+  // order: listener, port, client, the gateway's side.
   void SetUp() override {
-    TSocketGuard Listener(SocketCreate());
-    uint16_t Port = 30000 + static_cast<uint16_t>(std::chrono::steady_clock::now().time_since_epoch().count() % 20000);
-    while (!SocketBind(Listener.Get(), Port)) ASSERT_LT(++Port, 65000);
-    ASSERT_TRUE(SocketListen(Listener.Get(), 5));
-    Client_.Reset(SocketCreate());
-    ASSERT_TRUE(SocketConnect(Client_.Get(), "127.0.0.1", Port));
-    Served_.Reset(SocketAccept(Listener.Get()));
+    Listener_.Close();
+    ASSERT_NE(Port_, 0);
+    ASSERT_NE(Client_.Get(), InvalidSocket);
     ASSERT_NE(Served_.Get(), InvalidSocket);
     ASSERT_TRUE(SocketSetTimeouts(Served_.Get(), 5000));
     ASSERT_TRUE(SocketSetTimeouts(Client_.Get(), 5000));
@@ -135,8 +133,25 @@ class ConnectionTest : public ::testing::Test {
     });
   }
 
-  TSocketGuard Client_;
-  TSocketGuard Served_;
+  // Binds Listener to a free loopback port and listens; 0 when that fails.
+  static uint16_t ListenOnFreePort(TSocketHandle Listener) {
+    uint16_t Port = 30000 + static_cast<uint16_t>(std::chrono::steady_clock::now().time_since_epoch().count() % 20000);
+    while (!SocketBind(Listener, Port))
+      if (++Port >= 65000) return 0;
+    return SocketListen(Listener, 5) ? Port : 0;
+  }
+  static TSocketHandle ConnectedClient(uint16_t Port) {
+    TSocketGuard Client(SocketCreate());
+    return Port != 0 && SocketConnect(Client.Get(), "127.0.0.1", Port) ? Client.Release() : InvalidSocket;
+  }
+  TSocketHandle AcceptedServed() {
+    return Client_.Get() == InvalidSocket ? InvalidSocket : SocketAccept(Listener_.Get());
+  }
+
+  TSocketGuard Listener_{SocketCreate()};
+  const uint16_t Port_ = ListenOnFreePort(Listener_.Get());
+  TSocketGuard Client_{ConnectedClient(Port_)};
+  TSocketGuard Served_{AcceptedServed()};
   int Checks_ = 0;
   std::string LastChecked_;
 };

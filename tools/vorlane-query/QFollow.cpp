@@ -35,10 +35,10 @@ enum class TPoll { Served, Failed, Again };
 class TFollower {
  public:
   explicit TFollower(const TOptions& Options)
-      : FOptions(Options), FGateway(GatewayOf(Options)), FPosition(Options.From) {}
+      : Options_(Options), Gateway_(GatewayOf(Options)), Position_(Options.From) {}
 
   [[noreturn]] void Run() {
-    if (FOptions.Form == TOutputForm::Csv) PrintLines({EventCsvHeading()});
+    if (Options_.Form == TOutputForm::Csv) PrintLines({EventCsvHeading()});
     for (;;) {
       // After a catch-up the next poll goes at once, before more events come.
       const TPoll Result = Poll();
@@ -49,18 +49,18 @@ class TFollower {
  private:
   TPoll Poll() {
     std::string Problem;
-    TJsonPtr Answer = Ask(FPosition, Problem);
+    TJsonPtr Answer = Ask(Position_, Problem);
     if (!Answer) return Notice(AnsiToUtf16(Problem)), TPoll::Failed;
     std::u16string Message;
     if (IsErrorAnswer(Answer, Message)) {
-      if (Message == TooFarBehind && FPosition) return CatchUp();
+      if (Message == TooFarBehind && Position_) return CatchUp();
       return Notice(u"the gateway answered: " + Message), TPoll::Failed;
     }
     TJsonPtr Last = GetField(Answer, u"lastEventId");
     if (Kind(Last) != TJsonKind::Integer) return Notice(u"the answer has no lastEventId"), TPoll::Failed;
     PrintEvents(GetField(Answer, u"events"));
-    FPosition = AsInteger(Last);
-    FMargin = FirstMargin;
+    Position_ = AsInteger(Last);
+    Margin_ = FirstMargin;
     return TPoll::Served;
   }
 
@@ -69,10 +69,10 @@ class TFollower {
     TJsonPtr Query = NewObject();
     PutString(Query, u"query", u"events-current");
     if (Position) PutInteger(Query, u"fromEventId", *Position);
-    if (FOptions.Id) PutString(Query, u"id", FromUser(*FOptions.Id));
-    TExchangeResult Result = Exchange(FGateway, ToWire(FOptions, ToJsonText(Query)));
+    if (Options_.Id) PutString(Query, u"id", FromUser(*Options_.Id));
+    TExchangeResult Result = Exchange(Gateway_, ToWire(Options_, ToJsonText(Query)));
     if (Result.Status != TExchangeStatus::Answered) return Problem = Result.Problem, TJsonPtr();
-    TJsonPtr Answer = ParseAnswer(FOptions, Result.Answer);
+    TJsonPtr Answer = ParseAnswer(Options_, Result.Answer);
     if (!Answer) Problem = "the answer is not a JSON object";
     return Answer;
   }
@@ -88,13 +88,13 @@ class TFollower {
     TJsonPtr Answer = Ask(std::nullopt, Problem);
     TJsonPtr Last = GetField(Answer, u"lastEventId");
     if (Kind(Last) != TJsonKind::Integer) return Notice(u"the present position cannot be read"), TPoll::Failed;
-    const int64_t Margin = FMargin;
-    FMargin = std::min(FMargin * 2, ReachableEvents);
+    const int64_t Margin = Margin_;
+    Margin_ = std::min(Margin_ * 2, ReachableEvents);
     const int64_t Target = AsInteger(Last) - (ReachableEvents - Margin);
-    if (Target > *FPosition) {
-      PrintProblem(u"fell more than 2000 events behind: " + Utf16(std::to_string(Target - *FPosition)) +
-                   u" events after " + Utf16(std::to_string(*FPosition)) + u" are skipped");
-      FPosition = Target;
+    if (Target > *Position_) {
+      PrintProblem(u"fell more than 2000 events behind: " + Utf16(std::to_string(Target - *Position_)) +
+                   u" events after " + Utf16(std::to_string(*Position_)) + u" are skipped");
+      Position_ = Target;
       return TPoll::Again;
     }
     if (Margin < ReachableEvents) return TPoll::Again;
@@ -105,7 +105,7 @@ class TFollower {
     std::vector<std::u16string> Lines;
     for (std::size_t Index = 0; Index < ArrayLength(Events); ++Index) {
       TJsonPtr Event = ArrayItem(Events, Index);
-      switch (FOptions.Form) {
+      switch (Options_.Form) {
         case TOutputForm::Csv:
           Lines.push_back(EventCsvRow(Event));
           break;
@@ -120,28 +120,28 @@ class TFollower {
   }
 
   void Notice(const std::u16string& Text) {
-    FFailing = true;
+    Failing_ = true;
     PrintProblem(Text);
   }
 
   void Pause(bool Served) {
-    double Interval = *FOptions.Interval;
+    double Interval = *Options_.Interval;
     if (Served) {
-      if (FFailing) PrintProblem(std::string("the gateway answers again"));
-      FFailing = false;
-      FPause = Interval;
+      if (Failing_) PrintProblem(std::string("the gateway answers again"));
+      Failing_ = false;
+      Pause_ = Interval;
     } else {
-      FPause = std::min(std::max(FPause * 2, Interval), std::max(LongestPause, Interval));
+      Pause_ = std::min(std::max(Pause_ * 2, Interval), std::max(LongestPause, Interval));
     }
-    std::this_thread::sleep_for(std::chrono::duration<double>(Served ? Interval : FPause));
+    std::this_thread::sleep_for(std::chrono::duration<double>(Served ? Interval : Pause_));
   }
 
-  const TOptions& FOptions;
-  TGatewayAddress FGateway;
-  std::optional<int64_t> FPosition;
-  bool FFailing = false;
-  double FPause = 0;
-  int64_t FMargin = FirstMargin;
+  const TOptions& Options_;
+  TGatewayAddress Gateway_;
+  std::optional<int64_t> Position_;
+  bool Failing_ = false;
+  double Pause_ = 0;
+  int64_t Margin_ = FirstMargin;
 };
 
 }  // namespace

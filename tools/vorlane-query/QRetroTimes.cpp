@@ -57,14 +57,14 @@ std::string Ascii(std::u16string_view Text) {
 }  // namespace
 
 TRetroTimes::TRetroTimes(const TJsonPtr& Query)
-    : FStartText(MemberText(Query, u"start")),
-      FStart(AbsoluteSeconds(Ascii(FStartText))),
-      FStep(AsInteger(GetField(Query, u"step"))) {}
+    : StartText_(MemberText(Query, u"start")),
+      Start_(AbsoluteSeconds(Ascii(StartText_))),
+      Step_(AsInteger(GetField(Query, u"step"))) {}
 
 std::u16string TRetroTimes::Sample(std::size_t Index) const {
-  int64_t Offset = static_cast<int64_t>(Index) * FStep;
-  if (!FStart) return FStartText + u" +" + Utf16(std::to_string(Offset)) + u"s";
-  int64_t Moment = *FStart + Offset;
+  int64_t Offset = static_cast<int64_t>(Index) * Step_;
+  if (!Start_) return StartText_ + u" +" + Utf16(std::to_string(Offset)) + u"s";
+  int64_t Moment = *Start_ + Offset;
   int64_t Days = (Moment >= 0 ? Moment : Moment - 86399) / 86400;
   int64_t Seconds = Moment - Days * 86400;
   int Year = 0, Month = 0, Day = 0;

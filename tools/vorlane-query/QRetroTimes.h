@@ -21,7 +21,7 @@ class TRetroTimes {
   std::u16string Sample(std::size_t Index) const;
 
  private:
-  std::u16string FStartText;
-  std::optional<int64_t> FStart;  // seconds since 1970 on the gateway's local clock
-  int64_t FStep = 0;
+  std::u16string StartText_;
+  std::optional<int64_t> Start_;  // seconds since 1970 on the gateway's local clock
+  int64_t Step_ = 0;
 };

@@ -7,12 +7,12 @@
 #include "telvex.h"
 
 bool TTvxConnection::Call(TTvxOp Op, const std::vector<uint8_t>& Request, std::vector<uint8_t>& Answer) {
-  std::lock_guard<std::mutex> Guard(FLock);
-  if (FBroken.load()) return false;
+  std::lock_guard<std::mutex> Guard(Lock_);
+  if (Broken_.load()) return false;
   bool Succeeded = false;
   if (!Exchange(Op, Request, Answer, Succeeded)) {
-    FBroken.store(true);
-    FStream->Shutdown();
+    Broken_.store(true);
+    Stream_->Shutdown();
     return false;
   }
   return Succeeded;
@@ -20,26 +20,26 @@ bool TTvxConnection::Call(TTvxOp Op, const std::vector<uint8_t>& Request, std::v
 
 bool TTvxConnection::Exchange(TTvxOp Op, const std::vector<uint8_t>& Request, std::vector<uint8_t>& Answer,
                               bool& Succeeded) {
-  const TTvxFrameHeader Out{static_cast<uint32_t>(Request.size()), static_cast<uint16_t>(Op), TvxOk, ++FSequence};
+  const TTvxFrameHeader Out{static_cast<uint32_t>(Request.size()), static_cast<uint16_t>(Op), TvxOk, ++Sequence_};
   std::vector<uint8_t> Frame(sizeof Out + Request.size());
   std::memcpy(Frame.data(), &Out, sizeof Out);
   if (!Request.empty()) std::memcpy(Frame.data() + sizeof Out, Request.data(), Request.size());
-  if (!FStream->WriteAll(Frame.data(), Frame.size(), TVX_CALL_TIMEOUT_MS)) return false;
+  if (!Stream_->WriteAll(Frame.data(), Frame.size(), TVX_CALL_TIMEOUT_MS)) return false;
 
   TTvxFrameHeader In{};
-  if (!FStream->ReadAll(&In, sizeof In, TVX_CALL_TIMEOUT_MS)) return false;
+  if (!Stream_->ReadAll(&In, sizeof In, TVX_CALL_TIMEOUT_MS)) return false;
   if (In.Op != Out.Op || In.Sequence != Out.Sequence || In.Length > TvxMaxPayload) return false;
   Answer.resize(In.Length);
-  if (In.Length > 0 && !FStream->ReadAll(Answer.data(), In.Length, TVX_CALL_TIMEOUT_MS)) return false;
+  if (In.Length > 0 && !Stream_->ReadAll(Answer.data(), In.Length, TVX_CALL_TIMEOUT_MS)) return false;
   Succeeded = In.Status == TvxOk;
   return true;
 }
 
-bool TTvxConnection::Alive() { return !FBroken.load() && !FStream->HungUp(); }
+bool TTvxConnection::Alive() { return !Broken_.load() && !Stream_->HungUp(); }
 
 void TTvxConnection::Close() {
-  FBroken.store(true);
-  FStream->Shutdown();
+  Broken_.store(true);
+  Stream_->Shutdown();
 }
 
 namespace {

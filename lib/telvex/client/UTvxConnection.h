@@ -17,7 +17,7 @@
 
 class TTvxConnection {
  public:
-  explicit TTvxConnection(std::unique_ptr<TTvxStream> Stream) : FStream(std::move(Stream)) {}
+  explicit TTvxConnection(std::unique_ptr<TTvxStream> Stream) : Stream_(std::move(Stream)) {}
 
   // One exchange: true with Answer holding the payload when the server
   // answered the operation with success. False when it answered failure,
@@ -31,10 +31,10 @@ class TTvxConnection {
  private:
   bool Exchange(TTvxOp Op, const std::vector<uint8_t>& Request, std::vector<uint8_t>& Answer, bool& Succeeded);
 
-  std::mutex FLock;  // one exchange at a time
-  std::unique_ptr<TTvxStream> FStream;
-  std::atomic<bool> FBroken{false};
-  uint32_t FSequence = 0;  // guarded by FLock
+  std::mutex Lock_;  // one exchange at a time
+  std::unique_ptr<TTvxStream> Stream_;
+  std::atomic<bool> Broken_{false};
+  uint32_t Sequence_ = 0;  // guarded by Lock_
 };
 
 // Registers a connection under a new handle (> 0).

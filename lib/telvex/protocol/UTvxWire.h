@@ -76,9 +76,9 @@ class TTvxWriter {
   }
   TTvxWriter& PutBytes(const void* Data, size_t Size) {
     if (Size == 0) return *this;
-    const size_t At = FData.size();
-    FData.resize(At + Size);
-    std::memcpy(FData.data() + At, Data, Size);
+    const size_t At = Data_.size();
+    Data_.resize(At + Size);
+    std::memcpy(Data_.data() + At, Data, Size);
     return *this;
   }
   // A 32-bit length, then the bytes.
@@ -86,11 +86,11 @@ class TTvxWriter {
     Put(static_cast<uint32_t>(Text.size()));
     return PutBytes(Text.data(), Text.size());
   }
-  const std::vector<uint8_t>& Data() const { return FData; }
-  std::vector<uint8_t>& Data() { return FData; }
+  const std::vector<uint8_t>& Data() const { return Data_; }
+  std::vector<uint8_t>& Data() { return Data_; }
 
  private:
-  std::vector<uint8_t> FData;
+  std::vector<uint8_t> Data_;
 };
 
 // Reads values back; a read past the end fails the reader for good (Ok()
@@ -98,7 +98,7 @@ class TTvxWriter {
 // end of its decoding.
 class TTvxReader {
  public:
-  TTvxReader(const uint8_t* Data, size_t Size) : FData(Data), FSize(Size) {}
+  TTvxReader(const uint8_t* Data, size_t Size) : Data_(Data), Size_(Size) {}
   explicit TTvxReader(const std::vector<uint8_t>& Data) : TTvxReader(Data.data(), Data.size()) {}
 
   template <typename T>
@@ -109,24 +109,24 @@ class TTvxReader {
     return Value;
   }
   bool GetBytes(void* Out, size_t Size) {
-    if (Size == 0) return FOk;
-    if (!FOk || Size > FSize - FPos) {
-      FOk = false;
+    if (Size == 0) return Ok_;
+    if (!Ok_ || Size > Size_ - Pos_) {
+      Ok_ = false;
       std::memset(Out, 0, Size);
       return false;
     }
-    std::memcpy(Out, FData + FPos, Size);
-    FPos += Size;
+    std::memcpy(Out, Data_ + Pos_, Size);
+    Pos_ += Size;
     return true;
   }
   // A pointer to the next Size bytes (consumed), or null when too few.
   const uint8_t* Take(size_t Size) {
-    if (!FOk || Size > FSize - FPos) {
-      FOk = false;
+    if (!Ok_ || Size > Size_ - Pos_) {
+      Ok_ = false;
       return nullptr;
     }
-    const uint8_t* At = FData + FPos;
-    FPos += Size;
+    const uint8_t* At = Data_ + Pos_;
+    Pos_ += Size;
     return At;
   }
   std::string GetText() {
@@ -134,13 +134,13 @@ class TTvxReader {
     const uint8_t* At = Take(Size);
     return At ? std::string(reinterpret_cast<const char*>(At), Size) : std::string();
   }
-  bool Ok() const { return FOk; }
+  bool Ok() const { return Ok_; }
   // True when every byte was read and nothing failed.
-  bool Done() const { return FOk && FPos == FSize; }
+  bool Done() const { return Ok_ && Pos_ == Size_; }
 
  private:
-  const uint8_t* FData;
-  size_t FSize;
-  size_t FPos = 0;
-  bool FOk = true;
+  const uint8_t* Data_;
+  size_t Size_;
+  size_t Pos_ = 0;
+  bool Ok_ = true;
 };

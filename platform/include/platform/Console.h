@@ -30,15 +30,8 @@ void InstallConsoleHandler(TConsoleCallback Callback);
 // terminal, otherwise does nothing.
 void SetConsoleWindowTitle(const std::string& Title);
 
-// One step of the Enter-key wait; never blocks. Takes at most one pending
-// console input event and returns its virtual-key code when it is a key
-// press (13 for Enter), otherwise 0 (also when there is no console input).
-// POSIX: takes one pending byte from a terminal on standard input and
-// returns 13 for an end of line, else the byte; 0 when none is pending.
-int ReadConsoleKey();
-
-// The console build's wait after a failed start: repeats ReadConsoleKey
-// until it returns 13, sleeping on the input between steps instead of
-// spinning. Returns at once when standard input is not a console (Win32)
+// The console build's wait after a failed start: takes console input events
+// (POSIX: bytes from a terminal) until the Enter key (an end of line),
+// sleeping on the input between them instead of spinning. Returns at once when standard input is not a console (Win32)
 // or not a terminal (POSIX), or is closed; returns when the input ends.
 void WaitForEnterKey();

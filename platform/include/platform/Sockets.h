@@ -82,11 +82,6 @@ class TSocketGuard {
   }
   // Closes now; later calls and the destructor do nothing.
   void Close() { SocketClose(Release()); }
-  // Closes the socket held so far and takes Socket instead.
-  void Reset(TSocketHandle Socket) {
-    SocketClose(Socket_);
-    Socket_ = Socket;
-  }
 
  private:
   TSocketHandle Socket_;

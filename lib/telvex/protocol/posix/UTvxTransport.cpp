@@ -21,18 +21,18 @@ namespace {
 
 class TFdStream final : public TTvxStream {
  public:
-  explicit TFdStream(int Fd) : FFd(Fd) {}
-  ~TFdStream() override { ::close(FFd); }
+  explicit TFdStream(int Fd) : Fd_(Fd) {}
+  ~TFdStream() override { ::close(Fd_); }
 
   int ReadSome(void* Buffer, size_t Size, int TimeoutMs) override {
-    while (!FShut.load()) {
-      pollfd Poll{FFd, POLLIN, 0};
+    while (!Shut_.load()) {
+      pollfd Poll{Fd_, POLLIN, 0};
       const int Ready = ::poll(&Poll, 1, TimeoutMs);
       if (Ready < 0 && errno == EINTR) continue;
       if (Ready <= 0) return -1;
-      const ssize_t Count = ::recv(FFd, Buffer, Size, 0);
+      const ssize_t Count = ::recv(Fd_, Buffer, Size, 0);
       if (Count < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-      return Count < 0 || FShut.load() ? -1 : static_cast<int>(Count);
+      return Count < 0 || Shut_.load() ? -1 : static_cast<int>(Count);
     }
     return -1;
   }
@@ -40,12 +40,12 @@ class TFdStream final : public TTvxStream {
   bool WriteAll(const void* Buffer, size_t Size, int TimeoutMs) override {
     const auto* Bytes = static_cast<const uint8_t*>(Buffer);
     while (Size > 0) {
-      if (FShut.load()) return false;
-      pollfd Poll{FFd, POLLOUT, 0};
+      if (Shut_.load()) return false;
+      pollfd Poll{Fd_, POLLOUT, 0};
       const int Ready = ::poll(&Poll, 1, TimeoutMs);
       if (Ready < 0 && errno == EINTR) continue;
       if (Ready <= 0) return false;
-      const ssize_t Count = ::send(FFd, Bytes, Size, MSG_NOSIGNAL | MSG_DONTWAIT);
+      const ssize_t Count = ::send(Fd_, Bytes, Size, MSG_NOSIGNAL | MSG_DONTWAIT);
       if (Count < 0 && (errno == EINTR || errno == EAGAIN)) continue;
       if (Count <= 0) return false;
       Bytes += Count;
@@ -55,35 +55,35 @@ class TFdStream final : public TTvxStream {
   }
 
   bool HungUp() override {
-    if (FShut.load()) return true;
-    pollfd Poll{FFd, POLLIN | POLLRDHUP, 0};
+    if (Shut_.load()) return true;
+    pollfd Poll{Fd_, POLLIN | POLLRDHUP, 0};
     if (::poll(&Poll, 1, 0) <= 0) return false;
     if (Poll.revents & (POLLHUP | POLLERR | POLLRDHUP | POLLNVAL)) return true;
     char Byte;
     // Readable: an answer is waiting (alive) or the peer closed (0 bytes).
-    return ::recv(FFd, &Byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
+    return ::recv(Fd_, &Byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
   }
 
   void Shutdown() override {
-    FShut.store(true);
-    ::shutdown(FFd, SHUT_RDWR);
+    Shut_.store(true);
+    ::shutdown(Fd_, SHUT_RDWR);
   }
 
  private:
-  int FFd;
-  std::atomic<bool> FShut{false};
+  int Fd_;
+  std::atomic<bool> Shut_{false};
 };
 
 class TFdListener final : public TTvxListener {
  public:
-  explicit TFdListener(int Fd) : FFd(Fd) {}
-  ~TFdListener() override { ::close(FFd); }
+  explicit TFdListener(int Fd) : Fd_(Fd) {}
+  ~TFdListener() override { ::close(Fd_); }
 
   std::unique_ptr<TTvxStream> Accept() override {
-    while (!FClosed.load()) {
-      const int Fd = ::accept(FFd, nullptr, nullptr);
+    while (!Closed_.load()) {
+      const int Fd = ::accept(Fd_, nullptr, nullptr);
       if (Fd >= 0) {
-        if (!FClosed.load()) return std::make_unique<TFdStream>(Fd);
+        if (!Closed_.load()) return std::make_unique<TFdStream>(Fd);
         ::close(Fd);
         break;
       }
@@ -94,13 +94,13 @@ class TFdListener final : public TTvxListener {
   }
 
   void Close() override {
-    FClosed.store(true);
-    ::shutdown(FFd, SHUT_RDWR);  // wakes accept on Linux
+    Closed_.store(true);
+    ::shutdown(Fd_, SHUT_RDWR);  // wakes accept on Linux
   }
 
  private:
-  int FFd;
-  std::atomic<bool> FClosed{false};
+  int Fd_;
+  std::atomic<bool> Closed_{false};
 };
 
 // The abstract-namespace address of pipe Name.

@@ -23,16 +23,16 @@ std::string PipePath(const std::string& Machine, const std::string& Pipe) {
 
 class THandle {
  public:
-  explicit THandle(HANDLE Handle = nullptr) : FHandle(Handle) {}
+  explicit THandle(HANDLE Handle = nullptr) : Handle_(Handle) {}
   ~THandle() {
-    if (FHandle != nullptr && FHandle != INVALID_HANDLE_VALUE) CloseHandle(FHandle);
+    if (Handle_ != nullptr && Handle_ != INVALID_HANDLE_VALUE) CloseHandle(Handle_);
   }
   THandle(const THandle&) = delete;
   THandle& operator=(const THandle&) = delete;
-  HANDLE Get() const { return FHandle; }
+  HANDLE Get() const { return Handle_; }
 
  private:
-  HANDLE FHandle;
+  HANDLE Handle_;
 };
 
 HANDLE NewEvent() { return CreateEventW(nullptr, TRUE, FALSE, nullptr); }
@@ -40,17 +40,17 @@ HANDLE NewEvent() { return CreateEventW(nullptr, TRUE, FALSE, nullptr); }
 class TPipeStream final : public TTvxStream {
  public:
   TPipeStream(HANDLE Pipe, bool ServerEnd)
-      : FPipe(Pipe), FServerEnd(ServerEnd), FReadEvent(NewEvent()), FWriteEvent(NewEvent()), FStopEvent(NewEvent()) {}
+      : Pipe_(Pipe), ServerEnd_(ServerEnd), ReadEvent_(NewEvent()), WriteEvent_(NewEvent()), StopEvent_(NewEvent()) {}
   ~TPipeStream() override {
-    CancelIoEx(FPipe, nullptr);
-    if (FServerEnd) DisconnectNamedPipe(FPipe);
-    CloseHandle(FPipe);
+    CancelIoEx(Pipe_, nullptr);
+    if (ServerEnd_) DisconnectNamedPipe(Pipe_);
+    CloseHandle(Pipe_);
   }
 
   int ReadSome(void* Buffer, size_t Size, int TimeoutMs) override {
     DWORD Count = 0;
     if (!Transfer(false, Buffer, static_cast<DWORD>(std::min<size_t>(Size, PipeBufferSize)), TimeoutMs, Count))
-      return FEnded ? 0 : -1;
+      return Ended_ ? 0 : -1;
     return static_cast<int>(Count);
   }
 
@@ -69,72 +69,72 @@ class TPipeStream final : public TTvxStream {
   }
 
   bool HungUp() override {
-    if (WaitForSingleObject(FStopEvent.Get(), 0) == WAIT_OBJECT_0) return true;
+    if (WaitForSingleObject(StopEvent_.Get(), 0) == WAIT_OBJECT_0) return true;
     DWORD Available = 0;
-    return !PeekNamedPipe(FPipe, nullptr, 0, nullptr, &Available, nullptr);
+    return !PeekNamedPipe(Pipe_, nullptr, 0, nullptr, &Available, nullptr);
   }
 
   void Shutdown() override {
-    SetEvent(FStopEvent.Get());
-    CancelIoEx(FPipe, nullptr);
+    SetEvent(StopEvent_.Get());
+    CancelIoEx(Pipe_, nullptr);
     // The server end can end the link at once; the client's end ends when
     // its handle closes.
-    if (FServerEnd) DisconnectNamedPipe(FPipe);
+    if (ServerEnd_) DisconnectNamedPipe(Pipe_);
   }
 
  private:
   // One overlapped read or write, waiting at most TimeoutMs or until
-  // Shutdown. FEnded tells a read that met the end of the pipe.
+  // Shutdown. Ended_ tells a read that met the end of the pipe.
   bool Transfer(bool Write, void* Buffer, DWORD Size, int TimeoutMs, DWORD& Count) {
-    FEnded = false;
-    if (WaitForSingleObject(FStopEvent.Get(), 0) == WAIT_OBJECT_0) return false;
+    Ended_ = false;
+    if (WaitForSingleObject(StopEvent_.Get(), 0) == WAIT_OBJECT_0) return false;
     OVERLAPPED Overlapped{};
-    Overlapped.hEvent = Write ? FWriteEvent.Get() : FReadEvent.Get();
+    Overlapped.hEvent = Write ? WriteEvent_.Get() : ReadEvent_.Get();
     ResetEvent(Overlapped.hEvent);
-    const BOOL Done = Write ? WriteFile(FPipe, Buffer, Size, nullptr, &Overlapped)
-                            : ReadFile(FPipe, Buffer, Size, nullptr, &Overlapped);
+    const BOOL Done = Write ? WriteFile(Pipe_, Buffer, Size, nullptr, &Overlapped)
+                            : ReadFile(Pipe_, Buffer, Size, nullptr, &Overlapped);
     if (!Done && GetLastError() != ERROR_IO_PENDING) return Failed();
-    const HANDLE Waits[2] = {Overlapped.hEvent, FStopEvent.Get()};
+    const HANDLE Waits[2] = {Overlapped.hEvent, StopEvent_.Get()};
     const DWORD Woken = WaitForMultipleObjects(2, Waits, FALSE, TimeoutMs < 0 ? INFINITE : static_cast<DWORD>(TimeoutMs));
-    if (Woken != WAIT_OBJECT_0) CancelIoEx(FPipe, &Overlapped);
+    if (Woken != WAIT_OBJECT_0) CancelIoEx(Pipe_, &Overlapped);
     // Waits for the operation to end, also when it was just cancelled: an
     // operation that completed all the same keeps its bytes.
-    if (!GetOverlappedResult(FPipe, &Overlapped, &Count, TRUE)) return Failed();
+    if (!GetOverlappedResult(Pipe_, &Overlapped, &Count, TRUE)) return Failed();
     return true;
   }
 
   bool Failed() {
     const DWORD Error = GetLastError();
-    FEnded = Error == ERROR_BROKEN_PIPE || Error == ERROR_PIPE_NOT_CONNECTED || Error == ERROR_NO_DATA;
+    Ended_ = Error == ERROR_BROKEN_PIPE || Error == ERROR_PIPE_NOT_CONNECTED || Error == ERROR_NO_DATA;
     return false;
   }
 
-  HANDLE FPipe;
-  bool FServerEnd;
-  THandle FReadEvent, FWriteEvent, FStopEvent;
-  bool FEnded = false;
+  HANDLE Pipe_;
+  bool ServerEnd_;
+  THandle ReadEvent_, WriteEvent_, StopEvent_;
+  bool Ended_ = false;
 };
 
 class TPipeListener final : public TTvxListener {
  public:
-  TPipeListener(std::string Path, HANDLE First) : FPath(std::move(Path)), FNext(First), FCloseEvent(NewEvent()) {}
+  TPipeListener(std::string Path, HANDLE First) : Path_(std::move(Path)), Next_(First), CloseEvent_(NewEvent()) {}
   ~TPipeListener() override {
-    if (FNext != INVALID_HANDLE_VALUE) CloseHandle(FNext);
+    if (Next_ != INVALID_HANDLE_VALUE) CloseHandle(Next_);
   }
 
   std::unique_ptr<TTvxStream> Accept() override {
-    while (FNext != INVALID_HANDLE_VALUE && WaitForSingleObject(FCloseEvent.Get(), 0) != WAIT_OBJECT_0) {
+    while (Next_ != INVALID_HANDLE_VALUE && WaitForSingleObject(CloseEvent_.Get(), 0) != WAIT_OBJECT_0) {
       if (WaitConnected()) {
-        const HANDLE Connected = FNext;
-        FNext = NewInstance(FPath, false);  // ready before this one is handed over
+        const HANDLE Connected = Next_;
+        Next_ = NewInstance(Path_, false);  // ready before this one is handed over
         return std::make_unique<TPipeStream>(Connected, true);
       }
-      DisconnectNamedPipe(FNext);  // a client that came and went: use the instance again
+      DisconnectNamedPipe(Next_);  // a client that came and went: use the instance again
     }
     return nullptr;
   }
 
-  void Close() override { SetEvent(FCloseEvent.Get()); }
+  void Close() override { SetEvent(CloseEvent_.Get()); }
 
   static HANDLE NewInstance(const std::string& Path, bool First) {
     return CreateNamedPipeA(Path.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | (First ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0),
@@ -143,25 +143,25 @@ class TPipeListener final : public TTvxListener {
   }
 
  private:
-  // Waits for a client on FNext; false when none came (closed, or failed).
+  // Waits for a client on Next_; false when none came (closed, or failed).
   bool WaitConnected() {
     THandle Event(NewEvent());
     OVERLAPPED Overlapped{};
     Overlapped.hEvent = Event.Get();
-    if (ConnectNamedPipe(FNext, &Overlapped)) return true;
+    if (ConnectNamedPipe(Next_, &Overlapped)) return true;
     const DWORD Error = GetLastError();
     if (Error == ERROR_PIPE_CONNECTED) return true;
     if (Error != ERROR_IO_PENDING) return false;
-    const HANDLE Waits[2] = {Event.Get(), FCloseEvent.Get()};
+    const HANDLE Waits[2] = {Event.Get(), CloseEvent_.Get()};
     const DWORD Woken = WaitForMultipleObjects(2, Waits, FALSE, INFINITE);
-    if (Woken != WAIT_OBJECT_0) CancelIoEx(FNext, &Overlapped);
+    if (Woken != WAIT_OBJECT_0) CancelIoEx(Next_, &Overlapped);
     DWORD Ignored = 0;
-    return GetOverlappedResult(FNext, &Overlapped, &Ignored, TRUE) && Woken == WAIT_OBJECT_0;
+    return GetOverlappedResult(Next_, &Overlapped, &Ignored, TRUE) && Woken == WAIT_OBJECT_0;
   }
 
-  std::string FPath;
-  HANDLE FNext;
-  THandle FCloseEvent;
+  std::string Path_;
+  HANDLE Next_;
+  THandle CloseEvent_;
 };
 
 // ---- loopback TCP ----
@@ -194,12 +194,12 @@ int WaitSocket(SOCKET Socket, bool Write, int TimeoutMs) {
 
 class TSocketStream final : public TTvxStream {
  public:
-  explicit TSocketStream(SOCKET Socket) : FSocket(Socket) {}
-  ~TSocketStream() override { closesocket(FSocket); }
+  explicit TSocketStream(SOCKET Socket) : Socket_(Socket) {}
+  ~TSocketStream() override { closesocket(Socket_); }
 
   int ReadSome(void* Buffer, size_t Size, int TimeoutMs) override {
     if (!Wait(false, TimeoutMs)) return -1;
-    const int Count = recv(FSocket, static_cast<char*>(Buffer), static_cast<int>(std::min<size_t>(Size, 1 << 20)), 0);
+    const int Count = recv(Socket_, static_cast<char*>(Buffer), static_cast<int>(std::min<size_t>(Size, 1 << 20)), 0);
     return Count == SOCKET_ERROR ? -1 : Count;
   }
 
@@ -207,7 +207,7 @@ class TSocketStream final : public TTvxStream {
     const auto* Bytes = static_cast<const char*>(Buffer);
     while (Size > 0) {
       if (!Wait(true, TimeoutMs)) return false;
-      const int Count = send(FSocket, Bytes, static_cast<int>(std::min<size_t>(Size, 1 << 20)), 0);
+      const int Count = send(Socket_, Bytes, static_cast<int>(std::min<size_t>(Size, 1 << 20)), 0);
       if (Count == SOCKET_ERROR || Count == 0) return false;
       Bytes += Count;
       Size -= static_cast<size_t>(Count);
@@ -216,15 +216,15 @@ class TSocketStream final : public TTvxStream {
   }
 
   bool HungUp() override {
-    if (FShut.load()) return true;
-    const int Ready = WaitSocket(FSocket, false, 0);
+    if (Shut_.load()) return true;
+    const int Ready = WaitSocket(Socket_, false, 0);
     char Byte;
-    return Ready < 0 || (Ready > 0 && recv(FSocket, &Byte, 1, MSG_PEEK) <= 0);
+    return Ready < 0 || (Ready > 0 && recv(Socket_, &Byte, 1, MSG_PEEK) <= 0);
   }
 
   void Shutdown() override {
-    FShut.store(true);
-    shutdown(FSocket, SD_BOTH);
+    Shut_.store(true);
+    shutdown(Socket_, SD_BOTH);
   }
 
  private:
@@ -233,39 +233,39 @@ class TSocketStream final : public TTvxStream {
   bool Wait(bool Write, int TimeoutMs) {
     constexpr int Slice = 100;
     for (int Waited = 0; TimeoutMs < 0 || Waited < TimeoutMs; Waited += Slice) {
-      if (FShut.load()) return false;
-      const int Ready = WaitSocket(FSocket, Write, TimeoutMs < 0 ? Slice : std::min(Slice, TimeoutMs - Waited));
-      if (Ready != 0) return Ready > 0 && !FShut.load();
+      if (Shut_.load()) return false;
+      const int Ready = WaitSocket(Socket_, Write, TimeoutMs < 0 ? Slice : std::min(Slice, TimeoutMs - Waited));
+      if (Ready != 0) return Ready > 0 && !Shut_.load();
     }
     return false;
   }
 
-  SOCKET FSocket;
-  std::atomic<bool> FShut{false};
+  SOCKET Socket_;
+  std::atomic<bool> Shut_{false};
 };
 
 class TSocketListener final : public TTvxListener {
  public:
-  explicit TSocketListener(SOCKET Socket) : FSocket(Socket) {}
+  explicit TSocketListener(SOCKET Socket) : Socket_(Socket) {}
   ~TSocketListener() override { Close(); }
 
   std::unique_ptr<TTvxStream> Accept() override {
     for (;;) {
-      const SOCKET Listening = FSocket.load();
+      const SOCKET Listening = Socket_.load();
       if (Listening == INVALID_SOCKET) return nullptr;
       const SOCKET Accepted = accept(Listening, nullptr, nullptr);
       if (Accepted != INVALID_SOCKET) return std::make_unique<TSocketStream>(Accepted);
-      if (FSocket.load() == INVALID_SOCKET || WSAGetLastError() != WSAECONNRESET) return nullptr;
+      if (Socket_.load() == INVALID_SOCKET || WSAGetLastError() != WSAECONNRESET) return nullptr;
     }
   }
 
   void Close() override {
-    const SOCKET Socket = FSocket.exchange(INVALID_SOCKET);
+    const SOCKET Socket = Socket_.exchange(INVALID_SOCKET);
     if (Socket != INVALID_SOCKET) closesocket(Socket);  // wakes accept
   }
 
  private:
-  std::atomic<SOCKET> FSocket;
+  std::atomic<SOCKET> Socket_;
 };
 
 std::string LastErrorText() {
