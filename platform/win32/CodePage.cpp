@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "CodePageWin32.h"
+
 // winuser.h keeps an old macro of this name for OemToCharA.
 #undef OemToAnsi
 
@@ -28,7 +30,9 @@ std::u16string ToUtf16(UINT CodePage, std::string_view Text, DWORD Flags = 0) {
   return Result;
 }
 
-std::string FromUtf16(UINT CodePage, std::u16string_view Text) {
+}  // namespace
+
+std::string Utf16ToCodePage(UINT CodePage, std::u16string_view Text) {
   if (Text.empty()) return {};
   const auto* Wide = reinterpret_cast<const wchar_t*>(Text.data());
   int Size = Count(Text.size());
@@ -44,24 +48,22 @@ std::string FromUtf16(UINT CodePage, std::u16string_view Text) {
   return Result;
 }
 
-}  // namespace
-
 std::u16string AnsiToUtf16(std::string_view Text) { return ToUtf16(CP_ACP, Text); }
 
-std::string Utf16ToAnsi(std::u16string_view Text) { return FromUtf16(CP_ACP, Text); }
+std::string Utf16ToAnsi(std::u16string_view Text) { return Utf16ToCodePage(CP_ACP, Text); }
 
-std::string OemToAnsi(std::string_view Text) { return FromUtf16(CP_ACP, ToUtf16(CP_OEMCP, Text)); }
+std::string OemToAnsi(std::string_view Text) { return Utf16ToCodePage(CP_ACP, ToUtf16(CP_OEMCP, Text)); }
 
 std::string LocaleToAnsi(std::string_view Text) { return std::string(Text); }
 
 std::string Utf8ToAnsi(std::string_view Text) {
   std::u16string Wide = ToUtf16(CP_UTF8, Text, MB_ERR_INVALID_CHARS);
   if (Wide.empty()) return std::string(Text);
-  return FromUtf16(CP_ACP, Wide);
+  return Utf16ToCodePage(CP_ACP, Wide);
 }
 
 std::u16string Utf8ToUtf16(std::string_view Text) { return ToUtf16(CP_UTF8, Text); }
 
-std::string Utf16ToUtf8(std::u16string_view Text) { return FromUtf16(CP_UTF8, Text); }
+std::string Utf16ToUtf8(std::u16string_view Text) { return Utf16ToCodePage(CP_UTF8, Text); }
 
 std::string Utf16ToLocale(std::u16string_view Text) { return Utf16ToAnsi(Text); }

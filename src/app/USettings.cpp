@@ -8,7 +8,7 @@
 #include "app/USettingsValue.h"
 #include "crypto/UKeyFile.h"
 #include "json/UJson.h"
-#include "net/ULogSafe.h"
+#include "common/ULogSafe.h"
 #include "platform/CodePage.h"
 #include "platform/FileAccess.h"
 

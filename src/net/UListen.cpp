@@ -7,7 +7,7 @@
 
 #include "common/UCommon.h"
 #include "common/ULog.h"
-#include "net/ULogSafe.h"
+#include "common/ULogSafe.h"
 #include "net/USocket.h"
 #include "platform/Threads.h"
 

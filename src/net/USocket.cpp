@@ -11,7 +11,7 @@
 #include "common/ULog.h"
 #include "json/UJson.h"
 #include "net/UDispatch.h"
-#include "net/ULogSafe.h"
+#include "common/ULogSafe.h"
 #include "net/UTransfer.h"
 #include "net/UWireText.h"
 #include "platform/CodePage.h"

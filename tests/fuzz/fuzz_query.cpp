@@ -33,7 +33,7 @@
 #include "crypto/USha256.h"
 #include "json/UJson.h"
 #include "net/UDispatch.h"
-#include "net/ULogSafe.h"
+#include "common/ULogSafe.h"
 #include "platform/CodePage.h"
 #include "protocol/UTvxTime.h"
 #include "queries/UQuery.h"

@@ -1,6 +1,6 @@
 // The log writer: file names and stamps, the first file, appending,
 // rotation past the size limit, a vanished file, failures that suspend the
-// file, and the routing of WriteLog.
+// file, the routing of WriteLog, and client bytes made log-safe.
 #include "common/ULog.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +18,7 @@
 
 #include "common/UCommon.h"
 #include "common/ULogFile.h"
+#include "common/ULogSafe.h"
 
 namespace fs = std::filesystem;
 
@@ -350,6 +351,24 @@ TEST_F(WriteLogRouting, BrokenLogSkipsTheFileButNotTheImmediateOutput) {
   EXPECT_EQ(ReadFile(LogFileName()), NotFoundHeader + "back\r\n");
   std::lock_guard<std::mutex> Guard(ImmediateLock);
   EXPECT_EQ(ImmediateMessages.size(), 3u);
+}
+
+// ---- Log-safe texts ------------------------------------------------------
+
+TEST(LogSafeText, EscapesLineBreaksSoThatNoLineCanBeForged) {
+  std::string Text = LogSafeText("{\"query\":\"test\"}\r\n[#1] 127.0.0.1 disconnected");
+  EXPECT_EQ(Text.find_first_of("\r\n"), std::string::npos);
+  EXPECT_EQ(Text, "{\"query\":\"test\"}\\r\\n[#1] 127.0.0.1 disconnected");
+}
+
+TEST(LogSafeText, EscapesEveryOtherControlCharacterInHexadecimal) {
+  EXPECT_EQ(LogSafeText(std::string("a\0b", 3)), "a\\x00b");
+  EXPECT_EQ(LogSafeText("\t\x1B[2J\x7F"), "\\t\\x1B[2J\\x7F");
+}
+
+TEST(LogSafeText, KeepsPrintableAndCyrillicBytesAndBackslashes) {
+  std::string Text = "{'id':'\xCF\xF0\xE8\xE2\xE5\xF2 \\u0041 \xA8\x98'}";
+  EXPECT_EQ(LogSafeText(Text), Text);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The network front end below the running gateway: log-safe texts, the
-// query table and envelope, gathering a query from its pieces, sending and
-// closing, and the white list file.
+// The network front end below the running gateway: the query table and
+// envelope, gathering a query from its pieces, sending and closing, and the
+// white list file.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -17,7 +17,6 @@
 #include "json/UJson.h"
 #include "net/UDispatch.h"
 #include "net/UListen.h"
-#include "net/ULogSafe.h"
 #include "net/UTransfer.h"
 #include "platform/Sockets.h"
 
@@ -42,24 +41,6 @@ void LogImmediate(const std::string& Text, TLogLevel /*Level*/) {
 }
 
 namespace {
-
-// ---- Log-safe texts ------------------------------------------------------
-
-TEST(LogSafeText, EscapesLineBreaksSoThatNoLineCanBeForged) {
-  std::string Text = LogSafeText("{\"query\":\"test\"}\r\n[#1] 127.0.0.1 disconnected");
-  EXPECT_EQ(Text.find_first_of("\r\n"), std::string::npos);
-  EXPECT_EQ(Text, "{\"query\":\"test\"}\\r\\n[#1] 127.0.0.1 disconnected");
-}
-
-TEST(LogSafeText, EscapesEveryOtherControlCharacterInHexadecimal) {
-  EXPECT_EQ(LogSafeText(std::string("a\0b", 3)), "a\\x00b");
-  EXPECT_EQ(LogSafeText("\t\x1B[2J\x7F"), "\\t\\x1B[2J\\x7F");
-}
-
-TEST(LogSafeText, KeepsPrintableAndCyrillicBytesAndBackslashes) {
-  std::string Text = "{'id':'\xCF\xF0\xE8\xE2\xE5\xF2 \\u0041 \xA8\x98'}";
-  EXPECT_EQ(LogSafeText(Text), Text);
-}
 
 // ---- Query table and envelope -------------------------------------------
 

@@ -1,4 +1,4 @@
-#include "net/ULogSafe.h"
+#include "common/ULogSafe.h"
 
 namespace {
 
