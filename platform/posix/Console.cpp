@@ -33,11 +33,11 @@ sigset_t ControlSignals() {
 // and joins it.
 class TSignalThread {
  public:
-  TSignalThread() : Thread([this] { Run(); }) {}
+  TSignalThread() : Thread_([this] { Run(); }) {}
   ~TSignalThread() {
-    Stopping = true;
-    pthread_kill(Thread.native_handle(), SIGHUP);
-    Thread.join();
+    Stopping_ = true;
+    pthread_kill(Thread_.native_handle(), SIGHUP);
+    Thread_.join();
   }
   TSignalThread(const TSignalThread&) = delete;
   TSignalThread& operator=(const TSignalThread&) = delete;
@@ -48,13 +48,13 @@ class TSignalThread {
     for (;;) {
       int received = 0;
       if (sigwait(&signals, &received) != 0) continue;
-      if (Stopping) return;
+      if (Stopping_) return;
       if (const TConsoleCallback callback = Callback.load()) callback();
     }
   }
 
-  std::atomic<bool> Stopping{false};
-  std::thread Thread;  // last: starts once Stopping exists
+  std::atomic<bool> Stopping_{false};
+  std::thread Thread_;  // last: starts once Stopping_ exists
 };
 
 bool StdinIsTerminal() { return isatty(STDIN_FILENO) == 1; }

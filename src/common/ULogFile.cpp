@@ -62,47 +62,47 @@ std::string LogStamp(const TLogClockTime& Time) {
 }
 
 TLogFile::TLogFile(std::atomic<bool>& Broken, TLogClock Clock, uintmax_t SizeLimit)
-    : Broken(Broken), Clock(std::move(Clock)), SizeLimit(SizeLimit) {}
+    : Broken_(Broken), Clock_(std::move(Clock)), SizeLimit_(SizeLimit) {}
 
 void TLogFile::Start() {
-  std::lock_guard<std::mutex> Guard(LogLock);
+  std::lock_guard<std::mutex> Guard(LogLock_);
   StartNewFile("");
-  Broken = false;
+  Broken_ = false;
 }
 
 std::string TLogFile::FileName() const {
-  std::lock_guard<std::mutex> Guard(LogLock);
-  return CurrentName;
+  std::lock_guard<std::mutex> Guard(LogLock_);
+  return CurrentName_;
 }
 
 void TLogFile::StartNewFile(const std::string& Header) {
   std::error_code Error;
   std::filesystem::create_directories(LogDirectory, Error);
   if (Error) Fail("cannot create the directory", LogDirectory);
-  std::string Name = FreeName(LogStamp(Clock()));
+  std::string Name = FreeName(LogStamp(Clock_()));
   WriteFile(Name, "wb", Header);
-  CurrentName = Name;
+  CurrentName_ = Name;
 }
 
 void TLogFile::Append(const std::string& Text) {
-  std::lock_guard<std::mutex> Guard(LogLock);
+  std::lock_guard<std::mutex> Guard(LogLock_);
   // Another thread may have failed while this one waited for the lock:
   // the failure is reported once.
-  if (Broken) return;
+  if (Broken_) return;
   try {
     AppendLocked(Text + "\r\n");
   } catch (const std::exception&) {
     std::fputs("Error with logs\n", stdout);
     std::fflush(stdout);
-    Broken = true;
+    Broken_ = true;
   }
 }
 
 void TLogFile::AppendLocked(const std::string& Line) {
-  if (!Exists(CurrentName)) StartNewFile(NotFoundHeader);
-  WriteFile(CurrentName, "ab", Line);
+  if (!Exists(CurrentName_)) StartNewFile(NotFoundHeader);
+  WriteFile(CurrentName_, "ab", Line);
   std::error_code Error;
-  uintmax_t Size = std::filesystem::file_size(CurrentName, Error);
-  if (Error) Fail("cannot measure", CurrentName);
-  if (Size > SizeLimit) StartNewFile(TooBigHeader);
+  uintmax_t Size = std::filesystem::file_size(CurrentName_, Error);
+  if (Error) Fail("cannot measure", CurrentName_);
+  if (Size > SizeLimit_) StartNewFile(TooBigHeader);
 }

@@ -57,9 +57,9 @@ class TLogFile {
   void StartNewFile(const std::string& Header);
   void AppendLocked(const std::string& Line);
 
-  std::atomic<bool>& Broken;
-  TLogClock Clock;
-  uintmax_t SizeLimit;
-  mutable std::mutex LogLock;
-  std::string CurrentName;
+  std::atomic<bool>& Broken_;
+  TLogClock Clock_;
+  uintmax_t SizeLimit_;
+  mutable std::mutex LogLock_;
+  std::string CurrentName_;
 };

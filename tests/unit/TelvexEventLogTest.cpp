@@ -38,12 +38,12 @@ TElix IndexAt(int64_t Number) {
 
 TEST_F(TTelvexTest, TheCurrentIndexCarriesTheNewestNumber) {
   TElix Current{};
-  ASSERT_EQ(tvxGetCurrentElix(Handle, &Current), 1);
+  ASSERT_EQ(tvxGetCurrentElix(Handle_, &Current), 1);
   EXPECT_GE(Current.EventNumber, 7000000001);
   for (uint8_t Byte : Current.Reserved) EXPECT_EQ(Byte, 0);
   // Current minus N delivers the last N events (and any that came since).
   TElix Index = IndexAt(Current.EventNumber - 5);
-  const std::vector<TDelivered> Events = ReadAll(Handle, Index);
+  const std::vector<TDelivered> Events = ReadAll(Handle_, Index);
   ASSERT_GE(Events.size(), 5u);
   for (size_t I = 0; I < Events.size(); ++I) EXPECT_EQ(Events[I].Number, Current.EventNumber - 4 + static_cast<int64_t>(I));
   EXPECT_EQ(Index.EventNumber, Events.back().Number);  // advanced past what it delivered
@@ -52,32 +52,32 @@ TEST_F(TTelvexTest, TheCurrentIndexCarriesTheNewestNumber) {
 TEST_F(TTelvexTest, AZeroIndexStartsBeforeTheFirstEventAndPagesReachTheEnd) {
   TElix Index{};
   int Pages = 0;
-  const std::vector<TDelivered> Events = ReadAll(Handle, Index, 0xFFFF, 0, 0xFFFFFFFF, &Pages);
+  const std::vector<TDelivered> Events = ReadAll(Handle_, Index, 0xFFFF, 0, 0xFFFFFFFF, &Pages);
   ASSERT_FALSE(Events.empty());
   EXPECT_EQ(Events.front().Number, 7000000001);
   EXPECT_GT(Pages, 1);
   for (size_t I = 1; I < Events.size(); ++I) EXPECT_EQ(Events[I].Number, Events[I - 1].Number + 1);
   // At the end: no page, and the index stays where it is.
   const TElix End = Index;
-  EXPECT_EQ(tvxEventLogByElix(Handle, &Index, 0xFFFF, 0, 0xFFFFFFFF), nullptr);
+  EXPECT_EQ(tvxEventLogByElix(Handle_, &Index, 0xFFFF, 0, 0xFFFFFFFF), nullptr);
   EXPECT_GE(Index.EventNumber, End.EventNumber);
 }
 
 TEST_F(TTelvexTest, AnIndexBeyondTheNewestEventGivesNothing) {
   TElix Current{};
-  ASSERT_EQ(tvxGetCurrentElix(Handle, &Current), 1);
+  ASSERT_EQ(tvxGetCurrentElix(Handle_, &Current), 1);
   TElix Index = IndexAt(Current.EventNumber + 1000);
-  EXPECT_EQ(tvxEventLogByElix(Handle, &Index, 0xFFFF, 0, 0xFFFFFFFF), nullptr);
+  EXPECT_EQ(tvxEventLogByElix(Handle_, &Index, 0xFFFF, 0, 0xFFFFFFFF), nullptr);
   EXPECT_EQ(Index.EventNumber, Current.EventNumber + 1000);
   Index = IndexAt(INT64_MAX);
-  EXPECT_EQ(tvxEventLogByElix(Handle, &Index, 0xFFFF, 0, 0xFFFFFFFF), nullptr);
+  EXPECT_EQ(tvxEventLogByElix(Handle_, &Index, 0xFFFF, 0, 0xFFFFFFFF), nullptr);
 }
 
 TEST_F(TTelvexTest, TheTypeMaskAndTheTimeSpanAreApplied) {
   TElix Index{};
-  const std::vector<TDelivered> All = ReadAll(Handle, Index);
+  const std::vector<TDelivered> All = ReadAll(Handle_, Index);
   Index = TElix{};
-  const std::vector<TDelivered> Changes = ReadAll(Handle, Index, TVX_EVENT_STATUS_CHANGE | TVX_EVENT_ANALOG_ALARM);
+  const std::vector<TDelivered> Changes = ReadAll(Handle_, Index, TVX_EVENT_STATUS_CHANGE | TVX_EVENT_ANALOG_ALARM);
   ASSERT_FALSE(Changes.empty());
   EXPECT_LT(Changes.size(), All.size());
   for (const TDelivered& E : Changes) EXPECT_TRUE(E.Event.Type == 1 || E.Event.Type == 2) << E.Event.Type;
@@ -85,7 +85,7 @@ TEST_F(TTelvexTest, TheTypeMaskAndTheTimeSpanAreApplied) {
   const uint32_t Start = static_cast<uint32_t>(String2Utime(&All[All.size() / 3].Event));
   const uint32_t End = Start + 1800;
   Index = TElix{};
-  const std::vector<TDelivered> Span = ReadAll(Handle, Index, 0xFFFF, Start, End);
+  const std::vector<TDelivered> Span = ReadAll(Handle_, Index, 0xFFFF, Start, End);
   size_t Expected = 0;
   for (const TDelivered& E : All) {
     const auto Seconds = static_cast<uint32_t>(String2Utime(&E.Event));
@@ -107,11 +107,11 @@ TEST_F(TTelvexTest, RegisteredEventsGetTheServersTimeAndTheNextNumber) {
   Event.Point = 3;
   Event.Data.StatusSet.State = 1;
   std::memcpy(Event.Data.StatusSet.Source, "Vorlane", 7);
-  ASSERT_EQ(tvxRegEvent(Handle, &Event), 1);
+  ASSERT_EQ(tvxRegEvent(Handle_, &Event), 1);
   TElix Current{};
-  ASSERT_EQ(tvxGetCurrentElix(Handle, &Current), 1);
+  ASSERT_EQ(tvxGetCurrentElix(Handle_, &Current), 1);
   TElix Index = IndexAt(Current.EventNumber - 50);
-  const std::vector<TDelivered> Events = ReadAll(Handle, Index, TVX_EVENT_STATUS_SET);
+  const std::vector<TDelivered> Events = ReadAll(Handle_, Index, TVX_EVENT_STATUS_SET);
   ASSERT_FALSE(Events.empty());
   const TServerEvent& Got = Events.back().Event;
   EXPECT_EQ(std::strlen(Got.TimeText), 23u);  // milliseconds
@@ -123,24 +123,24 @@ TEST_F(TTelvexTest, RegisteredEventsKeepTheirOwnTimeText) {
   TServerEvent Event{};
   std::strcpy(Event.TimeText, "01.02.2020 10:20:30");
   Event.Type = TVX_EVENT_ACKNOWLEDGE;
-  ASSERT_EQ(tvxRegEvent(Handle, &Event), 1);
+  ASSERT_EQ(tvxRegEvent(Handle_, &Event), 1);
   TElix Current{};
-  ASSERT_EQ(tvxGetCurrentElix(Handle, &Current), 1);
+  ASSERT_EQ(tvxGetCurrentElix(Handle_, &Current), 1);
   TElix Index = IndexAt(Current.EventNumber - 1);
   const uint32_t Then = static_cast<uint32_t>(String2Utime(&Event));
-  const std::vector<TDelivered> Events = ReadAll(Handle, Index, 0xFFFF, Then, Then);
+  const std::vector<TDelivered> Events = ReadAll(Handle_, Index, 0xFFFF, Then, Then);
   ASSERT_EQ(Events.size(), 1u);
   EXPECT_STREQ(Events[0].Event.TimeText, "01.02.2020 10:20:30");
 }
 
 TEST_F(TTelvexTest, MessagesReferredToByIndexAreFetched) {
   TElix Index{};
-  const std::vector<TDelivered> Refs = ReadAll(Handle, Index, TVX_EVENT_MESSAGE_REF);
+  const std::vector<TDelivered> Refs = ReadAll(Handle_, Index, TVX_EVENT_MESSAGE_REF);
   ASSERT_FALSE(Refs.empty());
   for (const TDelivered& Ref : Refs) {
     int32_t Size = 0;
     TMessageBlock* Block =
-        tvxEventLogByIndex(Handle, Ref.Event.Data.MessageRef.Index, String2Utime(&Ref.Event), &Size);
+        tvxEventLogByIndex(Handle_, Ref.Event.Data.MessageRef.Index, String2Utime(&Ref.Event), &Size);
     ASSERT_NE(Block, nullptr);
     EXPECT_EQ(Block->Layout, 0x100);
     EXPECT_GE(static_cast<size_t>(Size), offsetof(TMessageBlock, Message) + Block->Length);
@@ -150,7 +150,7 @@ TEST_F(TTelvexTest, MessagesReferredToByIndexAreFetched) {
     EXPECT_EQ(4 + std::strlen(First) + 1 + std::strlen(Second) + 1, Block->Length);
     tvxFreeMemory(Block);
   }
-  EXPECT_EQ(tvxEventLogByIndex(Handle, 0xFFFFFFFF, 0, nullptr), nullptr);
+  EXPECT_EQ(tvxEventLogByIndex(Handle_, 0xFFFFFFFF, 0, nullptr), nullptr);
 }
 
 // The history of the demo dataset holds every kind of event that clients

@@ -27,115 +27,115 @@ int64_t Counter(TTestServer& Server, const char16_t* Call) {
 }
 
 TEST_F(TTelvexTest, CallsFailOnDemandAndRecover) {
-  ASSERT_TRUE(Server.AdminOk(R"({"op":"fail","call":"tvxStatusByList","count":2})"));
+  ASSERT_TRUE(Server_.AdminOk(R"({"op":"fail","call":"tvxStatusByList","count":2})"));
   const TTvxAddress List[] = {{1, 2, 17}};
   TStatusReading Result[1] = {{42, 42}};
-  EXPECT_EQ(tvxStatusByList(Handle, 1, List, Result), 0);
-  EXPECT_EQ(tvxStatusByList(Handle, 1, List, Result), 0);
+  EXPECT_EQ(tvxStatusByList(Handle_, 1, List, Result), 0);
+  EXPECT_EQ(tvxStatusByList(Handle_, 1, List, Result), 0);
   EXPECT_EQ(Result[0].State, 42);  // a failed call writes nothing
-  EXPECT_NE(tvxIsConnected(Handle), 0);
-  EXPECT_EQ(tvxStatusByList(Handle, 1, List, Result), 1);
+  EXPECT_NE(tvxIsConnected(Handle_), 0);
+  EXPECT_EQ(tvxStatusByList(Handle_, 1, List, Result), 1);
   EXPECT_EQ(Result[0].State, 0);
 }
 
 TEST_F(TTelvexTest, BlockCallsFailWithoutABlock) {
-  ASSERT_TRUE(Server.AdminOk(R"({"op":"fail","call":"tvxGetStatusClassData","count":1})"));
-  ASSERT_TRUE(Server.AdminOk(R"({"op":"fail","call":"tvxEventLogByElix","count":1})"));
-  ASSERT_TRUE(Server.AdminOk(R"({"op":"fail","call":"tvxRegEvent","count":1})"));
-  EXPECT_EQ(tvxGetStatusClassData(Handle, 1, 1, 2, 3), nullptr);
+  ASSERT_TRUE(Server_.AdminOk(R"({"op":"fail","call":"tvxGetStatusClassData","count":1})"));
+  ASSERT_TRUE(Server_.AdminOk(R"({"op":"fail","call":"tvxEventLogByElix","count":1})"));
+  ASSERT_TRUE(Server_.AdminOk(R"({"op":"fail","call":"tvxRegEvent","count":1})"));
+  EXPECT_EQ(tvxGetStatusClassData(Handle_, 1, 1, 2, 3), nullptr);
   TElix Index{};
-  EXPECT_EQ(tvxEventLogByElix(Handle, &Index, 0xFFFF, 0, 0xFFFFFFFF), nullptr);
+  EXPECT_EQ(tvxEventLogByElix(Handle_, &Index, 0xFFFF, 0, 0xFFFFFFFF), nullptr);
   EXPECT_EQ(Index.EventNumber, 0);  // unchanged by a failed call
   TServerEvent Event{};
   Event.Type = TVX_EVENT_ACKNOWLEDGE;
-  EXPECT_EQ(tvxRegEvent(Handle, &Event), 0);
-  EXPECT_EQ(tvxRegEvent(Handle, &Event), 1);
-  TEventNode* Page = tvxEventLogByElix(Handle, &Index, 0xFFFF, 0, 0xFFFFFFFF);
+  EXPECT_EQ(tvxRegEvent(Handle_, &Event), 0);
+  EXPECT_EQ(tvxRegEvent(Handle_, &Event), 1);
+  TEventNode* Page = tvxEventLogByElix(Handle_, &Index, 0xFFFF, 0, 0xFFFFFFFF);
   EXPECT_NE(Page, nullptr);
   tvxFreeMemory(Page);
 }
 
 TEST_F(TTelvexTest, CountersCountEachOperationUntilReset) {
-  ASSERT_TRUE(Server.AdminOk(R"({"op":"reset"})"));
+  ASSERT_TRUE(Server_.AdminOk(R"({"op":"reset"})"));
   char Name[81];
-  for (int I = 0; I < 3; ++I) tvxGetObjectName(Handle, TVX_KIND_STATUS, 1, 2, 3, Name, 80);
-  tvxStatus(Handle, 1, 2, 3);
-  EXPECT_EQ(Counter(Server, u"tvxGetObjectName"), 3);
-  EXPECT_EQ(Counter(Server, u"tvxStatus"), 1);
-  EXPECT_EQ(Counter(Server, u"tvxSetValues"), 0);
-  ASSERT_TRUE(Server.AdminOk(R"({"op":"reset"})"));
-  EXPECT_EQ(Counter(Server, u"tvxGetObjectName"), 0);
-  const int32_t Second = Server.Connect();
-  EXPECT_EQ(Counter(Server, u"tvxConnect"), 1);
+  for (int I = 0; I < 3; ++I) tvxGetObjectName(Handle_, TVX_KIND_STATUS, 1, 2, 3, Name, 80);
+  tvxStatus(Handle_, 1, 2, 3);
+  EXPECT_EQ(Counter(Server_, u"tvxGetObjectName"), 3);
+  EXPECT_EQ(Counter(Server_, u"tvxStatus"), 1);
+  EXPECT_EQ(Counter(Server_, u"tvxSetValues"), 0);
+  ASSERT_TRUE(Server_.AdminOk(R"({"op":"reset"})"));
+  EXPECT_EQ(Counter(Server_, u"tvxGetObjectName"), 0);
+  const int32_t Second = Server_.Connect();
+  EXPECT_EQ(Counter(Server_, u"tvxConnect"), 1);
   tvxDisconnect(Second);
 }
 
 TEST_F(TTelvexTest, ADroppedConnectionIsNoticedWithoutACall) {
-  const TJsonPtr Answer = Server.Admin(R"({"op":"drop"})");
+  const TJsonPtr Answer = Server_.Admin(R"({"op":"drop"})");
   EXPECT_EQ(AsInteger(GetField(Answer, u"dropped")), 1);
-  EXPECT_TRUE(Eventually([&] { return tvxIsConnected(Handle) == 0; }));
+  EXPECT_TRUE(Eventually([&] { return tvxIsConnected(Handle_) == 0; }));
   char Buffer[81] = {};
-  EXPECT_EQ(tvxSystemTime(Handle, Buffer, 0), 0);
-  EXPECT_EQ(tvxStatus(Handle, 1, 2, 3), -1);
-  const int32_t Again = Server.Connect();
+  EXPECT_EQ(tvxSystemTime(Handle_, Buffer, 0), 0);
+  EXPECT_EQ(tvxStatus(Handle_, 1, 2, 3), -1);
+  const int32_t Again = Server_.Connect();
   EXPECT_GT(Again, 0);
   EXPECT_EQ(tvxSystemTime(Again, Buffer, 0), 1);
   tvxDisconnect(Again);
 }
 
 TEST_F(TTelvexTest, RefusedConnectionsGiveNoHandle) {
-  ASSERT_TRUE(Server.AdminOk(R"({"op":"refuse","seconds":600})"));
-  EXPECT_EQ(Server.Connect(), 0);
-  EXPECT_NE(tvxIsConnected(Handle), 0);  // connections made before stay
-  ASSERT_TRUE(Server.AdminOk(R"({"op":"refuse","seconds":0})"));
-  const int32_t Again = Server.Connect();
+  ASSERT_TRUE(Server_.AdminOk(R"({"op":"refuse","seconds":600})"));
+  EXPECT_EQ(Server_.Connect(), 0);
+  EXPECT_NE(tvxIsConnected(Handle_), 0);  // connections made before stay
+  ASSERT_TRUE(Server_.AdminOk(R"({"op":"refuse","seconds":0})"));
+  const int32_t Again = Server_.Connect();
   EXPECT_GT(Again, 0);
   tvxDisconnect(Again);
 }
 
 TEST_F(TTelvexTest, AnUnusableEventLogGivesNoIndex) {
-  ASSERT_TRUE(Server.AdminOk(R"({"op":"eventlog","usable":false})"));
+  ASSERT_TRUE(Server_.AdminOk(R"({"op":"eventlog","usable":false})"));
   TElix Index;
   std::memset(&Index, 0x33, sizeof Index);
-  EXPECT_EQ(tvxGetCurrentElix(Handle, &Index), 0);
+  EXPECT_EQ(tvxGetCurrentElix(Handle_, &Index), 0);
   EXPECT_EQ(Index.EventNumber, 0);
   Index = TElix{};
-  EXPECT_EQ(tvxEventLogByElix(Handle, &Index, 0xFFFF, 0, 0xFFFFFFFF), nullptr);
-  ASSERT_TRUE(Server.AdminOk(R"({"op":"eventlog","usable":true})"));
-  EXPECT_EQ(tvxGetCurrentElix(Handle, &Index), 1);
+  EXPECT_EQ(tvxEventLogByElix(Handle_, &Index, 0xFFFF, 0, 0xFFFFFFFF), nullptr);
+  ASSERT_TRUE(Server_.AdminOk(R"({"op":"eventlog","usable":true})"));
+  EXPECT_EQ(tvxGetCurrentElix(Handle_, &Index), 1);
 }
 
 TEST_F(TTelvexTest, TheAdminInterfaceChangesPoints) {
-  ASSERT_TRUE(Server.AdminOk(R"({"op":"set","kind":"ts","address":"1.2.17","value":1,"flags":16384,"name":"Renamed",)"
+  ASSERT_TRUE(Server_.AdminOk(R"({"op":"set","kind":"ts","address":"1.2.17","value":1,"flags":16384,"name":"Renamed",)"
                              R"("properties":"Name=Other\r\nReserving=3:4:5","classData":"ClassNumber=9"})"));
   TStatusReading R{};
   const TTvxAddress A{1, 2, 17};
-  ASSERT_EQ(tvxStatusByList(Handle, 1, &A, &R), 1);
+  ASSERT_EQ(tvxStatusByList(Handle_, 1, &A, &R), 1);
   EXPECT_EQ(R.State, 1);
   EXPECT_EQ(R.Flags, TVX_FLAG_UNACKED);
-  EXPECT_EQ(NameOf(Handle, TVX_KIND_STATUS, 1, 2, 17), "Renamed");
+  EXPECT_EQ(NameOf(Handle_, TVX_KIND_STATUS, 1, 2, 17), "Renamed");
   char Buffer[1025];
-  ASSERT_EQ(tvxGetObjectProperties(Handle, TVX_KIND_STATUS, 1, 2, 17, Buffer, sizeof Buffer), 1);
+  ASSERT_EQ(tvxGetObjectProperties(Handle_, TVX_KIND_STATUS, 1, 2, 17, Buffer, sizeof Buffer), 1);
   EXPECT_STREQ(Buffer, "Name=Other\r\nReserving=3:4:5");
-  TStatusClassData* Block = tvxGetStatusClassData(Handle, 1, 1, 2, 17);
+  TStatusClassData* Block = tvxGetStatusClassData(Handle_, 1, 1, 2, 17);
   ASSERT_NE(Block, nullptr);
   EXPECT_STREQ(Block->Text, "ClassNumber=9");
   tvxFreeMemory(Block);
   // The change made a status change event at the point.
   TElix Current{};
-  ASSERT_EQ(tvxGetCurrentElix(Handle, &Current), 1);
+  ASSERT_EQ(tvxGetCurrentElix(Handle_, &Current), 1);
   TElix Index{};
   Index.EventNumber = Current.EventNumber - 20;
   bool Found = false;
-  while (TEventNode* Page = tvxEventLogByElix(Handle, &Index, TVX_EVENT_STATUS_CHANGE, 0, 0xFFFFFFFF)) {
+  while (TEventNode* Page = tvxEventLogByElix(Handle_, &Index, TVX_EVENT_STATUS_CHANGE, 0, 0xFFFFFFFF)) {
     for (TEventNode* N = Page; N; N = N->Next)
       Found = Found || (N->Event.Point == 17 && N->Event.Data.StatusChange.NewState == 1);
     tvxFreeMemory(Page);
   }
   EXPECT_TRUE(Found);
-  EXPECT_FALSE(Server.AdminOk(R"({"op":"set","kind":"ts","address":"1.2.99","value":1})"));
-  EXPECT_FALSE(Server.AdminOk(R"({"op":"set","kind":"ts","address":"1.2.17","value":2})"));
-  EXPECT_FALSE(Server.AdminOk(R"({"op":"set","kind":"ti","address":"1.2.1","classData":"x"})"));
+  EXPECT_FALSE(Server_.AdminOk(R"({"op":"set","kind":"ts","address":"1.2.99","value":1})"));
+  EXPECT_FALSE(Server_.AdminOk(R"({"op":"set","kind":"ts","address":"1.2.17","value":2})"));
+  EXPECT_FALSE(Server_.AdminOk(R"({"op":"set","kind":"ti","address":"1.2.1","classData":"x"})"));
 }
 
 TEST_F(TTelvexTest, InjectedRecordsArriveByteForByte) {
@@ -155,23 +155,23 @@ TEST_F(TTelvexTest, InjectedRecordsArriveByteForByte) {
     std::snprintf(Pair, sizeof Pair, "%02x", Bytes[I]);
     Hex += Pair;
   }
-  const TJsonPtr Answer = Server.Admin(R"({"op":"inject","event":")" + Hex + "\"}");
+  const TJsonPtr Answer = Server_.Admin(R"({"op":"inject","event":")" + Hex + "\"}");
   ASSERT_EQ(AsInteger(GetField(Answer, u"ok")), 1);
   TElix Index{};
   Index.EventNumber = AsInteger(GetField(Answer, u"number")) - 1;
-  TEventNode* Page = tvxEventLogByElix(Handle, &Index, 64, 0, 0xFFFFFFFF);
+  TEventNode* Page = tvxEventLogByElix(Handle_, &Index, 64, 0, 0xFFFFFFFF);
   ASSERT_NE(Page, nullptr);
   EXPECT_EQ(std::memcmp(&Page->Event, &Event, sizeof Event), 0);
   tvxFreeMemory(Page);
-  EXPECT_FALSE(Server.AdminOk(R"({"op":"inject","event":"00ff"})"));
-  EXPECT_FALSE(Server.AdminOk(R"({"op":"inject","event":")" + std::string(112, 'g') + "\"}"));
+  EXPECT_FALSE(Server_.AdminOk(R"({"op":"inject","event":"00ff"})"));
+  EXPECT_FALSE(Server_.AdminOk(R"({"op":"inject","event":")" + std::string(112, 'g') + "\"}"));
 }
 
 TEST_F(TTelvexTest, BadAdminRequestsAreAnsweredWithAnError) {
   for (const char* Request : {"{", "[1]", R"({"op":"nothing"})", R"({"op":"fail","call":"tvxNoSuchCall","count":1})",
                               R"({"op":"fail","call":"tvxStatus","count":-1})", R"({"op":"refuse"})",
                               R"({"op":"eventlog","usable":1})", R"({"op":"get","kind":"xx","address":"1.2.3"})"}) {
-    const TJsonPtr Answer = Server.Admin(Request);
+    const TJsonPtr Answer = Server_.Admin(Request);
     EXPECT_EQ(AsInteger(GetField(Answer, u"ok")), 0) << Request;
     EXPECT_FALSE(AsText(GetField(Answer, u"error")).empty()) << Request;
   }
@@ -184,10 +184,10 @@ TEST_F(TTelvexTest, ThreadsShareOneConnection) {
     Threads.emplace_back([&, T] {
       for (uint16_t I = 1; I <= 100; ++I) {
         const uint16_t Point = static_cast<uint16_t>(T * 100 + I);
-        if (NameOf(Handle, TVX_KIND_STATUS, 1, 5, Point) != "Signal " + std::to_string(Point)) ++Wrong;
+        if (NameOf(Handle_, TVX_KIND_STATUS, 1, 5, Point) != "Signal " + std::to_string(Point)) ++Wrong;
         const TTvxAddress A{1, 5, Point};
         TStatusReading R{};
-        if (tvxStatusByList(Handle, 1, &A, &R) != 1 || R.State != 0) ++Wrong;
+        if (tvxStatusByList(Handle_, 1, &A, &R) != 1 || R.State != 0) ++Wrong;
       }
     });
   for (std::thread& T : Threads) T.join();

@@ -51,7 +51,7 @@ TEST(TelvexConnection, UnknownHandlesFailEveryCall) {
 
 TEST_F(TTelvexTest, SystemTimeIsTheServersTimeWithMilliseconds) {
   char Buffer[81] = {};
-  ASSERT_EQ(tvxSystemTime(Handle, Buffer, 0), 1);
+  ASSERT_EQ(tvxSystemTime(Handle_, Buffer, 0), 1);
   TTvxDateTime Time;
   EXPECT_EQ(std::strlen(Buffer), 23u);
   EXPECT_TRUE(ParseTvxTime(Buffer, sizeof Buffer, Time)) << Buffer;
@@ -93,7 +93,7 @@ TEST_F(TTelvexTest, StatusListGivesRecordIForAddressI) {
   const TTvxAddress List[] = {{1, 2, 17}, {0, 0, 0}, {1, 2, 3}, {9, 9, 9}, {1, 2, 17}};
   TStatusReading Result[5];
   std::memset(Result, 0x77, sizeof Result);
-  ASSERT_EQ(tvxStatusByList(Handle, 5, List, Result), 1);
+  ASSERT_EQ(tvxStatusByList(Handle_, 5, List, Result), 1);
   EXPECT_EQ(Result[0].State, 0);
   EXPECT_EQ(Result[0].Flags & TVX_FLAG_BLOCKED, TVX_FLAG_BLOCKED);  // the dataset's flags
   for (int Unknown : {1, 3}) {
@@ -107,14 +107,14 @@ TEST_F(TTelvexTest, StatusListGivesRecordIForAddressI) {
 TEST_F(TTelvexTest, AlarmSignalsCarryTheirMark) {
   const TTvxAddress List[] = {{1, 2, 4}};
   TStatusReading Result[1];
-  ASSERT_EQ(tvxStatusByList(Handle, 1, List, Result), 1);
+  ASSERT_EQ(tvxStatusByList(Handle_, 1, List, Result), 1);
   EXPECT_EQ(Result[0].Flags & TVX_FLAG_ALARM_SIGNAL, TVX_FLAG_ALARM_SIGNAL);
 }
 
 TEST_F(TTelvexTest, AnalogAndAccumulatorListsCarryUnitsAndDecimals) {
   const TTvxAddress Analog[] = {{1, 2, 1}, {1, 2, 2}, {1, 2, 99}};
   TAnalogReading A[3];
-  ASSERT_EQ(tvxAnalogByList(Handle, 3, Analog, A, 0, 0), 1);
+  ASSERT_EQ(tvxAnalogByList(Handle_, 3, Analog, A, 0, 0), 1);
   EXPECT_STREQ(std::string(A[0].Units, 2).c_str(), "kV");
   EXPECT_EQ(static_cast<unsigned char>(A[0].Units[7]), 7 + 2 * 16);
   EXPECT_EQ(A[0].Units[2], '\0');
@@ -125,7 +125,7 @@ TEST_F(TTelvexTest, AnalogAndAccumulatorListsCarryUnitsAndDecimals) {
 
   const TTvxAddress Accum[] = {{1, 2, 1}, {1, 1, 1}};
   TAccumReading C[2];
-  ASSERT_EQ(tvxAccumByList(Handle, 2, Accum, C, 0), 1);
+  ASSERT_EQ(tvxAccumByList(Handle_, 2, Accum, C, 0), 1);
   EXPECT_EQ(std::string(C[0].Units, 3), "MWh");
   EXPECT_EQ(static_cast<unsigned char>(C[0].Units[7]), 7 + 3 * 16);
   EXPECT_GE(C[0].Value, C[0].LastValue);  // the value grows through the hour
@@ -137,19 +137,19 @@ TEST_F(TTelvexTest, AThousandPointsComeInOneCall) {
   std::vector<TTvxAddress> List(1000);
   for (uint16_t I = 0; I < 1000; ++I) List[I] = {1, 5, static_cast<uint16_t>(I % 600 + 1)};
   std::vector<TStatusReading> Result(1000);
-  Server.AdminOk(R"({"op":"reset"})");
-  ASSERT_EQ(tvxStatusByList(Handle, 1000, List.data(), Result.data()), 1);
+  Server_.AdminOk(R"({"op":"reset"})");
+  ASSERT_EQ(tvxStatusByList(Handle_, 1000, List.data(), Result.data()), 1);
   for (const TStatusReading& R : Result) EXPECT_EQ(R.State, 0);
-  EXPECT_EQ(AsInteger(GetField(GetField(Server.Admin(R"({"op":"counters"})"), u"counters"), u"tvxStatusByList")), 1);
+  EXPECT_EQ(AsInteger(GetField(GetField(Server_.Admin(R"({"op":"counters"})"), u"counters"), u"tvxStatusByList")), 1);
 }
 
 TEST_F(TTelvexTest, EmptyListsAreServed) {
-  EXPECT_EQ(tvxStatusByList(Handle, 0, nullptr, nullptr), 1);
+  EXPECT_EQ(tvxStatusByList(Handle_, 0, nullptr, nullptr), 1);
 }
 
 TEST_F(TTelvexTest, AnalogFullHasUnitsAndAlarmLimits) {
   TAnalogFull Full{};
-  ASSERT_EQ(tvxAnalogFull(Handle, 1, 2, 1, &Full, 0, 0), 1);
+  ASSERT_EQ(tvxAnalogFull(Handle_, 1, 2, 1, &Full, 0, 0), 1);
   EXPECT_EQ(std::string(Full.Units, 2), "kV");
   EXPECT_EQ(Full.AlarmCount, 2);
   EXPECT_FLOAT_EQ(Full.LowLimit, 104);
@@ -157,7 +157,7 @@ TEST_F(TTelvexTest, AnalogFullHasUnitsAndAlarmLimits) {
   TAnalogFull Untouched;
   std::memset(&Untouched, 0x5A, sizeof Untouched);
   TAnalogFull Unknown = Untouched;
-  EXPECT_EQ(tvxAnalogFull(Handle, 1, 2, 99, &Unknown, 0, 0), 0);
+  EXPECT_EQ(tvxAnalogFull(Handle_, 1, 2, 99, &Unknown, 0, 0), 0);
   EXPECT_EQ(std::memcmp(&Unknown, &Untouched, sizeof Unknown), 0);
 }
 
@@ -180,22 +180,22 @@ TEST_F(TTelvexTest, RetrospectiveAgreesWithLiveReadings) {
   TAnalogReading Live[1];
   int64_t Second = 0;
   for (int Attempt = 0; Attempt < 20; ++Attempt)
-    if (WithinOneSecond(Handle, [&] { tvxAnalogByList(Handle, 1, List, Live, 0, 0); }, Second)) break;
+    if (WithinOneSecond(Handle_, [&] { tvxAnalogByList(Handle_, 1, List, Live, 0, 0); }, Second)) break;
   ASSERT_NE(Second, 0);
   TRetroReading Samples[3];
-  ASSERT_EQ(tvxTakeRetroTit(Handle, 1, 2, 1, static_cast<int32_t>(Second - 20), 0, 3, 10, Samples), 1);
+  ASSERT_EQ(tvxTakeRetroTit(Handle_, 1, 2, 1, static_cast<int32_t>(Second - 20), 0, 3, 10, Samples), 1);
   EXPECT_FLOAT_EQ(Samples[2].Value, Live[0].Value);
   EXPECT_EQ(Samples[2].Flags, Live[0].Flags);
   // Samples are taken one step apart: each is the value at its moment.
   TRetroReading One[1];
-  ASSERT_EQ(tvxTakeRetroTit(Handle, 1, 2, 1, static_cast<int32_t>(Second - 10), 0, 1, 1, One), 1);
+  ASSERT_EQ(tvxTakeRetroTit(Handle_, 1, 2, 1, static_cast<int32_t>(Second - 10), 0, 1, 1, One), 1);
   EXPECT_FLOAT_EQ(One[0].Value, Samples[1].Value);
 }
 
 TEST_F(TTelvexTest, RetrospectiveOfTheFutureHasNoValues) {
   const int32_t Later = static_cast<int32_t>(LocalNowMs() / 1000 + 3600);
   TRetroReading Samples[2];
-  ASSERT_EQ(tvxTakeRetroTit(Handle, 1, 2, 1, Later, 0, 2, 60, Samples), 1);
+  ASSERT_EQ(tvxTakeRetroTit(Handle_, 1, 2, 1, Later, 0, 2, 60, Samples), 1);
   EXPECT_EQ(Samples[0].Flags, TVX_FLAGS_NONE);
   EXPECT_EQ(Samples[1].Flags, TVX_FLAGS_NONE);
 }
@@ -204,114 +204,114 @@ TEST_F(TTelvexTest, LongStepsUseTheHighPart) {
   const int32_t Start = static_cast<int32_t>(LocalNowMs() / 1000 - 3 * 86400);
   TRetroReading Day[2], Direct[1];
   // 86400 seconds = 1 * 65536 + 20864.
-  ASSERT_EQ(tvxTakeRetroTit(Handle, 1, 2, 1, Start, 1, 2, 20864, Day), 1);
-  ASSERT_EQ(tvxTakeRetroTit(Handle, 1, 2, 1, Start + 86400, 0, 1, 1, Direct), 1);
+  ASSERT_EQ(tvxTakeRetroTit(Handle_, 1, 2, 1, Start, 1, 2, 20864, Day), 1);
+  ASSERT_EQ(tvxTakeRetroTit(Handle_, 1, 2, 1, Start + 86400, 0, 1, 1, Direct), 1);
   EXPECT_FLOAT_EQ(Day[1].Value, Direct[0].Value);
 }
 
 TEST_F(TTelvexTest, RetrospectiveOfAnUnknownPointFails) {
   TRetroReading Samples[1] = {{12.5f, 3}};
-  EXPECT_EQ(tvxTakeRetroTit(Handle, 1, 2, 99, 0, 0, 1, 60, Samples), 0);
+  EXPECT_EQ(tvxTakeRetroTit(Handle_, 1, 2, 99, 0, 0, 1, 60, Samples), 0);
   EXPECT_FLOAT_EQ(Samples[0].Value, 12.5f);
 }
 
 // ---- objects ----
 
 TEST_F(TTelvexTest, NamesOfEveryKind) {
-  EXPECT_EQ(NameOf(Handle, TVX_KIND_STATUS, 1, 2, 3), "Breaker 5");
-  EXPECT_EQ(NameOf(Handle, TVX_KIND_ANALOG, 1, 2, 1), "Voltage");
-  EXPECT_EQ(NameOf(Handle, TVX_KIND_ACCUM, 1, 2, 1), "Energy");
-  EXPECT_EQ(NameOf(Handle, TVX_KIND_CHANNEL, 1, 0, 0), "Main channel");
-  EXPECT_EQ(NameOf(Handle, TVX_KIND_CHANNEL, 0, 0, 0), "System");
-  EXPECT_EQ(NameOf(Handle, TVX_KIND_RTU, 1, 5, 0), "Big RTU");
-  EXPECT_EQ(NameOf(Handle, TVX_KIND_STATUS, 1, 5, 600), "Signal 600");
-  EXPECT_EQ(NameOf(Handle, TVX_KIND_STATUS, 1, 6, 10), "S10");
+  EXPECT_EQ(NameOf(Handle_, TVX_KIND_STATUS, 1, 2, 3), "Breaker 5");
+  EXPECT_EQ(NameOf(Handle_, TVX_KIND_ANALOG, 1, 2, 1), "Voltage");
+  EXPECT_EQ(NameOf(Handle_, TVX_KIND_ACCUM, 1, 2, 1), "Energy");
+  EXPECT_EQ(NameOf(Handle_, TVX_KIND_CHANNEL, 1, 0, 0), "Main channel");
+  EXPECT_EQ(NameOf(Handle_, TVX_KIND_CHANNEL, 0, 0, 0), "System");
+  EXPECT_EQ(NameOf(Handle_, TVX_KIND_RTU, 1, 5, 0), "Big RTU");
+  EXPECT_EQ(NameOf(Handle_, TVX_KIND_STATUS, 1, 5, 600), "Signal 600");
+  EXPECT_EQ(NameOf(Handle_, TVX_KIND_STATUS, 1, 6, 10), "S10");
   char Buffer[16] = "x";
-  EXPECT_GT(tvxGetObjectName(Handle, TVX_KIND_STATUS, 1, 2, 3, Buffer, sizeof Buffer), 0);
-  EXPECT_EQ(tvxGetObjectName(Handle, TVX_KIND_STATUS, 1, 2, 99, Buffer, sizeof Buffer), 0);
+  EXPECT_GT(tvxGetObjectName(Handle_, TVX_KIND_STATUS, 1, 2, 3, Buffer, sizeof Buffer), 0);
+  EXPECT_EQ(tvxGetObjectName(Handle_, TVX_KIND_STATUS, 1, 2, 99, Buffer, sizeof Buffer), 0);
   EXPECT_STREQ(Buffer, "");
-  EXPECT_EQ(tvxGetObjectName(Handle, TVX_KIND_STATUS, 0, 0, 0, Buffer, sizeof Buffer), 0);
+  EXPECT_EQ(tvxGetObjectName(Handle_, TVX_KIND_STATUS, 0, 0, 0, Buffer, sizeof Buffer), 0);
 }
 
 TEST_F(TTelvexTest, NamesAreCutToTheBuffer) {
   char Buffer[8];
   std::memset(Buffer, 'x', sizeof Buffer);
-  EXPECT_EQ(tvxGetObjectName(Handle, TVX_KIND_STATUS, 1, 2, 3, Buffer, 6), 1);
+  EXPECT_EQ(tvxGetObjectName(Handle_, TVX_KIND_STATUS, 1, 2, 3, Buffer, 6), 1);
   EXPECT_STREQ(Buffer, "Break");
   EXPECT_EQ(Buffer[6], 'x');  // nothing written beyond Size
 }
 
 TEST_F(TTelvexTest, AlarmNamesComeFromTheExtendedCall) {
   char Buffer[33] = {};
-  EXPECT_EQ(tvxGetObjectNameEx(Handle, TVX_KIND_ANALOG_ALARM, 1, 2, 1, 2, Buffer, 33), 1);
+  EXPECT_EQ(tvxGetObjectNameEx(Handle_, TVX_KIND_ANALOG_ALARM, 1, 2, 1, 2, Buffer, 33), 1);
   EXPECT_STREQ(Buffer, "Low voltage");
-  EXPECT_EQ(tvxGetObjectNameEx(Handle, TVX_KIND_ANALOG_ALARM, 1, 2, 1, 3, Buffer, 33), 0);
+  EXPECT_EQ(tvxGetObjectNameEx(Handle_, TVX_KIND_ANALOG_ALARM, 1, 2, 1, 3, Buffer, 33), 0);
   EXPECT_STREQ(Buffer, "");
 }
 
 TEST_F(TTelvexTest, PropertiesAreKeyValueLines) {
   char Buffer[1025] = {};
-  ASSERT_EQ(tvxGetObjectProperties(Handle, TVX_KIND_STATUS, 1, 2, 3, Buffer, sizeof Buffer), 1);
+  ASSERT_EQ(tvxGetObjectProperties(Handle_, TVX_KIND_STATUS, 1, 2, 3, Buffer, sizeof Buffer), 1);
   EXPECT_STREQ(Buffer, "Name=Breaker 5\r\nReserve=1:2:17\r\nClass=4\r\nPlace=Bay 3");
-  ASSERT_EQ(tvxGetObjectProperties(Handle, TVX_KIND_STATUS, 1, 2, 4, Buffer, sizeof Buffer), 1);
+  ASSERT_EQ(tvxGetObjectProperties(Handle_, TVX_KIND_STATUS, 1, 2, 4, Buffer, sizeof Buffer), 1);
   EXPECT_NE(std::strstr(Buffer, "\r\nReserving=3:4:5"), nullptr);
   EXPECT_EQ(std::strstr(Buffer, "Reserve="), nullptr);
-  EXPECT_EQ(tvxGetObjectProperties(Handle, TVX_KIND_STATUS, 1, 2, 99, Buffer, sizeof Buffer), 0);
+  EXPECT_EQ(tvxGetObjectProperties(Handle_, TVX_KIND_STATUS, 1, 2, 99, Buffer, sizeof Buffer), 0);
 }
 
 TEST_F(TTelvexTest, PropertiesThatDoNotFitKeepWholeLines) {
   char Buffer[31];  // room for the first two lines (30 bytes) and the NUL
-  ASSERT_EQ(tvxGetObjectProperties(Handle, TVX_KIND_STATUS, 1, 2, 3, Buffer, sizeof Buffer), 1);
+  ASSERT_EQ(tvxGetObjectProperties(Handle_, TVX_KIND_STATUS, 1, 2, 3, Buffer, sizeof Buffer), 1);
   EXPECT_STREQ(Buffer, "Name=Breaker 5\r\nReserve=1:2:17");
-  ASSERT_EQ(tvxGetObjectProperties(Handle, TVX_KIND_STATUS, 1, 2, 3, Buffer, 30), 1);
+  ASSERT_EQ(tvxGetObjectProperties(Handle_, TVX_KIND_STATUS, 1, 2, 3, Buffer, 30), 1);
   EXPECT_STREQ(Buffer, "Name=Breaker 5");
-  ASSERT_EQ(tvxGetObjectProperties(Handle, TVX_KIND_STATUS, 1, 2, 3, Buffer, 5), 1);
+  ASSERT_EQ(tvxGetObjectProperties(Handle_, TVX_KIND_STATUS, 1, 2, 3, Buffer, 5), 1);
   EXPECT_STREQ(Buffer, "");
 }
 
 TEST_F(TTelvexTest, EnumerationPagesThroughSixHundredPoints) {
   uint16_t Ids[255];
-  ASSERT_EQ(tvxEnumObjects(Handle, TVX_KIND_STATUS, 255, Ids, 1, 5, 0), 255);
+  ASSERT_EQ(tvxEnumObjects(Handle_, TVX_KIND_STATUS, 255, Ids, 1, 5, 0), 255);
   EXPECT_EQ(Ids[0], 1);
   EXPECT_EQ(Ids[254], 255);
-  ASSERT_EQ(tvxEnumObjects(Handle, TVX_KIND_STATUS, 255, Ids, 1, 5, 256), 255);
+  ASSERT_EQ(tvxEnumObjects(Handle_, TVX_KIND_STATUS, 255, Ids, 1, 5, 256), 255);
   EXPECT_EQ(Ids[254], 510);
-  ASSERT_EQ(tvxEnumObjects(Handle, TVX_KIND_STATUS, 255, Ids, 1, 5, 511), 90);
+  ASSERT_EQ(tvxEnumObjects(Handle_, TVX_KIND_STATUS, 255, Ids, 1, 5, 511), 90);
   EXPECT_EQ(Ids[89], 600);
-  EXPECT_EQ(tvxEnumObjects(Handle, TVX_KIND_STATUS, 255, Ids, 1, 5, 601), 0);
+  EXPECT_EQ(tvxEnumObjects(Handle_, TVX_KIND_STATUS, 255, Ids, 1, 5, 601), 0);
 }
 
 TEST_F(TTelvexTest, AFullPageIsFollowedByAnEmptyOne) {
   uint16_t Ids[255];
-  ASSERT_EQ(tvxEnumObjects(Handle, TVX_KIND_STATUS, 255, Ids, 1, 6, 0), 255);
+  ASSERT_EQ(tvxEnumObjects(Handle_, TVX_KIND_STATUS, 255, Ids, 1, 6, 0), 255);
   EXPECT_EQ(Ids[0], 10);
   EXPECT_EQ(Ids[254], 264);
-  EXPECT_EQ(tvxEnumObjects(Handle, TVX_KIND_STATUS, 255, Ids, 1, 6, 265), 0);
+  EXPECT_EQ(tvxEnumObjects(Handle_, TVX_KIND_STATUS, 255, Ids, 1, 6, 265), 0);
 }
 
 TEST_F(TTelvexTest, EnumerationOfChannelsRtusAndKinds) {
   uint16_t Ids[255];
-  ASSERT_EQ(tvxEnumObjects(Handle, TVX_KIND_CHANNEL, 255, Ids, 0, 0, 0), 2);
+  ASSERT_EQ(tvxEnumObjects(Handle_, TVX_KIND_CHANNEL, 255, Ids, 0, 0, 0), 2);
   EXPECT_EQ(Ids[0], 0);
   EXPECT_EQ(Ids[1], 1);
-  ASSERT_EQ(tvxEnumObjects(Handle, TVX_KIND_RTU, 255, Ids, 1, 0, 0), 3);
+  ASSERT_EQ(tvxEnumObjects(Handle_, TVX_KIND_RTU, 255, Ids, 1, 0, 0), 3);
   EXPECT_EQ(Ids[2], 6);
-  ASSERT_EQ(tvxEnumObjects(Handle, TVX_KIND_ANALOG, 255, Ids, 1, 2, 0), 2);
-  ASSERT_EQ(tvxEnumObjects(Handle, TVX_KIND_ACCUM, 255, Ids, 1, 2, 0), 1);
-  EXPECT_EQ(tvxEnumObjects(Handle, TVX_KIND_STATUS, 255, Ids, 1, 99, 0), 0);
-  EXPECT_EQ(tvxEnumObjects(Handle, TVX_KIND_STATUS, 3, Ids, 1, 5, 0), 3);  // at most MaxCount
-  EXPECT_EQ(tvxEnumObjects(Handle, TVX_KIND_STATUS, 1000, Ids, 1, 5, 0), 255);  // never above 255
+  ASSERT_EQ(tvxEnumObjects(Handle_, TVX_KIND_ANALOG, 255, Ids, 1, 2, 0), 2);
+  ASSERT_EQ(tvxEnumObjects(Handle_, TVX_KIND_ACCUM, 255, Ids, 1, 2, 0), 1);
+  EXPECT_EQ(tvxEnumObjects(Handle_, TVX_KIND_STATUS, 255, Ids, 1, 99, 0), 0);
+  EXPECT_EQ(tvxEnumObjects(Handle_, TVX_KIND_STATUS, 3, Ids, 1, 5, 0), 3);  // at most MaxCount
+  EXPECT_EQ(tvxEnumObjects(Handle_, TVX_KIND_STATUS, 1000, Ids, 1, 5, 0), 255);  // never above 255
 }
 
 TEST_F(TTelvexTest, ClassDataComesAsOneBlock) {
-  TStatusClassData* Block = tvxGetStatusClassData(Handle, 1, 1, 2, 3);
+  TStatusClassData* Block = tvxGetStatusClassData(Handle_, 1, 1, 2, 3);
   ASSERT_NE(Block, nullptr);
   EXPECT_STREQ(Block->Text,
                "ClassNumber=4\r\nClassName=Breaker\r\n0Txt=Open\r\n1Txt=Closed\r\nF2Name=Ready\r\nF20Txt=No\r\nF21Txt=Yes");
   EXPECT_EQ(Block->Length, std::strlen(Block->Text));
   tvxFreeMemory(Block);
-  EXPECT_EQ(tvxGetStatusClassData(Handle, 1, 1, 2, 4), nullptr);  // no class
-  EXPECT_EQ(tvxGetStatusClassData(Handle, 1, 1, 2, 99), nullptr);
+  EXPECT_EQ(tvxGetStatusClassData(Handle_, 1, 1, 2, 4), nullptr);  // no class
+  EXPECT_EQ(tvxGetStatusClassData(Handle_, 1, 1, 2, 99), nullptr);
   tvxFreeMemory(nullptr);
 }
 
@@ -328,50 +328,50 @@ TStatusReading ReadStatus(int32_t Handle, TTvxAddress Address) {
 }
 
 TEST_F(TTelvexTest, SetValuesChangesTheStateAndMarksIt) {
-  const int32_t Before = tvxStatus(Handle, 1, 2, 3);
+  const int32_t Before = tvxStatus(Handle_, 1, 2, 3);
   ASSERT_TRUE(Before == 0 || Before == 1);
   const TStatusValue Value = ByHand(1, 2, 3, Before ^ 1);
-  ASSERT_EQ(tvxSetValues(Handle, 1, &Value), 1);
-  EXPECT_EQ(tvxStatus(Handle, 1, 2, 3), Before ^ 1);
-  const TStatusReading R = ReadStatus(Handle, {1, 2, 3});
+  ASSERT_EQ(tvxSetValues(Handle_, 1, &Value), 1);
+  EXPECT_EQ(tvxStatus(Handle_, 1, 2, 3), Before ^ 1);
+  const TStatusReading R = ReadStatus(Handle_, {1, 2, 3});
   EXPECT_EQ(R.State, Before ^ 1);
   EXPECT_EQ(R.Flags & TVX_FLAG_MANUAL, TVX_FLAG_MANUAL);
 }
 
 TEST_F(TTelvexTest, SetValuesRefusesBadRecordsAndChangesNothing) {
-  const int32_t Before = tvxStatus(Handle, 1, 2, 17);
+  const int32_t Before = tvxStatus(Handle_, 1, 2, 17);
   TStatusValue Values[2] = {ByHand(1, 2, 17, Before ^ 1), ByHand(1, 2, 99, 1)};
-  EXPECT_EQ(tvxSetValues(Handle, 2, Values), 0);  // the second point is unknown
-  EXPECT_EQ(tvxStatus(Handle, 1, 2, 17), Before);
+  EXPECT_EQ(tvxSetValues(Handle_, 2, Values), 0);  // the second point is unknown
+  EXPECT_EQ(tvxStatus(Handle_, 1, 2, 17), Before);
   Values[1] = ByHand(1, 2, 17, 2);
-  EXPECT_EQ(tvxSetValues(Handle, 1, &Values[1]), 0);  // not 0 or 1
+  EXPECT_EQ(tvxSetValues(Handle_, 1, &Values[1]), 0);  // not 0 or 1
   Values[1] = ByHand(1, 2, 17, 1);
   Values[1].Operation = 24;
-  EXPECT_EQ(tvxSetValues(Handle, 1, &Values[1]), 0);
-  EXPECT_EQ(tvxSetValues(Handle, 0, Values), 0);
-  EXPECT_EQ(tvxStatus(Handle, 1, 2, 17), Before);
-  EXPECT_EQ(tvxStatus(Handle, 1, 2, 99), -1);
+  EXPECT_EQ(tvxSetValues(Handle_, 1, &Values[1]), 0);
+  EXPECT_EQ(tvxSetValues(Handle_, 0, Values), 0);
+  EXPECT_EQ(tvxStatus(Handle_, 1, 2, 17), Before);
+  EXPECT_EQ(tvxStatus(Handle_, 1, 2, 99), -1);
 }
 
 TEST_F(TTelvexTest, StatusFlagsAreSetAndCleared) {
-  ASSERT_EQ(tvxSetStatusFlags(Handle, 1, 2, 17, TVX_FLAG_UNACKED | TVX_FLAG_MANUAL), 1);
-  EXPECT_EQ(ReadStatus(Handle, {1, 2, 17}).Flags, TVX_FLAG_BLOCKED | TVX_FLAG_UNACKED | TVX_FLAG_MANUAL);
-  ASSERT_EQ(tvxClrStatusFlags(Handle, 1, 2, 17, TVX_FLAG_UNACKED), 1);
-  EXPECT_EQ(ReadStatus(Handle, {1, 2, 17}).Flags, TVX_FLAG_BLOCKED | TVX_FLAG_MANUAL);
-  EXPECT_EQ(tvxClrStatusFlags(Handle, 1, 2, 99, TVX_FLAG_UNACKED), 0);
-  EXPECT_EQ(tvxSetStatusFlags(Handle, 1, 2, 99, TVX_FLAG_UNACKED), 0);
+  ASSERT_EQ(tvxSetStatusFlags(Handle_, 1, 2, 17, TVX_FLAG_UNACKED | TVX_FLAG_MANUAL), 1);
+  EXPECT_EQ(ReadStatus(Handle_, {1, 2, 17}).Flags, TVX_FLAG_BLOCKED | TVX_FLAG_UNACKED | TVX_FLAG_MANUAL);
+  ASSERT_EQ(tvxClrStatusFlags(Handle_, 1, 2, 17, TVX_FLAG_UNACKED), 1);
+  EXPECT_EQ(ReadStatus(Handle_, {1, 2, 17}).Flags, TVX_FLAG_BLOCKED | TVX_FLAG_MANUAL);
+  EXPECT_EQ(tvxClrStatusFlags(Handle_, 1, 2, 99, TVX_FLAG_UNACKED), 0);
+  EXPECT_EQ(tvxSetStatusFlags(Handle_, 1, 2, 99, TVX_FLAG_UNACKED), 0);
 }
 
 TEST_F(TTelvexTest, SetAnalogHoldsFromThenOnInReadsAndRetrospective) {
   char Before[81] = {};
-  ASSERT_EQ(tvxSystemTime(Handle, Before, 0), 1);
+  ASSERT_EQ(tvxSystemTime(Handle_, Before, 0), 1);
   TTvxDateTime Then;
   ASSERT_TRUE(ParseTvxTime(Before, 81, Then));
-  ASSERT_EQ(tvxSetAnalog(Handle, 1, 2, 1, 123.25f, 0), 1);
-  ASSERT_EQ(tvxSetAnalogFlags(Handle, 1, 2, 1, TVX_FLAG_MANUAL), 1);
+  ASSERT_EQ(tvxSetAnalog(Handle_, 1, 2, 1, 123.25f, 0), 1);
+  ASSERT_EQ(tvxSetAnalogFlags(Handle_, 1, 2, 1, TVX_FLAG_MANUAL), 1);
   const TTvxAddress List[] = {{1, 2, 1}};
   TAnalogReading Live[1];
-  ASSERT_EQ(tvxAnalogByList(Handle, 1, List, Live, 0, 0), 1);
+  ASSERT_EQ(tvxAnalogByList(Handle_, 1, List, Live, 0, 0), 1);
   EXPECT_FLOAT_EQ(Live[0].Value, 123.25f);
   EXPECT_EQ(Live[0].Flags & TVX_FLAG_MANUAL, TVX_FLAG_MANUAL);
   EXPECT_EQ(Live[0].Flags & TVX_FLAG_ALARM1, TVX_FLAG_ALARM1);  // above the 115 limit
@@ -381,10 +381,10 @@ TEST_F(TTelvexTest, SetAnalogHoldsFromThenOnInReadsAndRetrospective) {
   std::this_thread::sleep_for(std::chrono::milliseconds(2100));
   const int64_t Second = TvxSecondsOf(Then);
   TRetroReading Samples[2];
-  ASSERT_EQ(tvxTakeRetroTit(Handle, 1, 2, 1, static_cast<int32_t>(Second - 3600), 0, 2, 3602, Samples), 1);
+  ASSERT_EQ(tvxTakeRetroTit(Handle_, 1, 2, 1, static_cast<int32_t>(Second - 3600), 0, 2, 3602, Samples), 1);
   EXPECT_NE(Samples[0].Value, 123.25f);
   EXPECT_FLOAT_EQ(Samples[1].Value, 123.25f);
-  EXPECT_EQ(tvxSetAnalog(Handle, 1, 2, 99, 1.0f, 0), 0);
+  EXPECT_EQ(tvxSetAnalog(Handle_, 1, 2, 99, 1.0f, 0), 0);
 }
 
 }  // namespace

@@ -105,17 +105,17 @@ class TTestServer {
 class TTelvexTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Server.Start();
-    Handle = Server.Connect();
-    ASSERT_GT(Handle, 0);
+    Server_.Start();
+    Handle_ = Server_.Connect();
+    ASSERT_GT(Handle_, 0);
   }
   void TearDown() override {
-    tvxDisconnect(Handle);
-    Server.Stop();
+    tvxDisconnect(Handle_);
+    Server_.Stop();
   }
 
-  TTestServer Server;
-  int32_t Handle = 0;
+  TTestServer Server_;
+  int32_t Handle_ = 0;
 };
 
 inline std::string NameOf(int32_t Handle, uint16_t Kind, uint16_t Channel, uint16_t Rtu, uint16_t Point) {

@@ -57,20 +57,20 @@ void WriteFile(const std::string& Name, const std::string& Bytes) {
 class LogFolder : public testing::Test {
  protected:
   void SetUp() override {
-    Saved = fs::current_path();
-    Folder = fs::temp_directory_path() /
+    Saved_ = fs::current_path();
+    Folder_ = fs::temp_directory_path() /
              ("vorlane-ulog-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(Folder);
-    fs::create_directories(Folder);
-    fs::current_path(Folder);
+    fs::remove_all(Folder_);
+    fs::create_directories(Folder_);
+    fs::current_path(Folder_);
   }
   void TearDown() override {
-    fs::current_path(Saved);
-    fs::remove_all(Folder);
+    fs::current_path(Saved_);
+    fs::remove_all(Folder_);
   }
 
   TLogClock Clock() {
-    return [this] { return Now; };
+    return [this] { return Now_; };
   }
 
   std::string CapturedAppend(TLogFile& File, const std::string& Text) {
@@ -79,9 +79,9 @@ class LogFolder : public testing::Test {
     return testing::internal::GetCapturedStdout();
   }
 
-  TLogClockTime Now{2026, 12, 7, 23, 18, 20};
-  std::atomic<bool> Broken{true};
-  fs::path Saved, Folder;
+  TLogClockTime Now_{2026, 12, 7, 23, 18, 20};
+  std::atomic<bool> Broken_{true};
+  fs::path Saved_, Folder_;
 };
 
 TEST(Stamp, IsDayMonthYearAndTimeWithDashes) {
@@ -97,17 +97,17 @@ TEST(Stamp, LeavesOutTheTimeOnlyAtMidnightExactly) {
 }
 
 TEST_F(LogFolder, StartCreatesAnEmptyFirstFileNamedAfterTheClock) {
-  TLogFile File(Broken, Clock());
+  TLogFile File(Broken_, Clock());
   File.Start();
   EXPECT_EQ(File.FileName(), "Logs/07-12-2026 23-18-20.log");
   EXPECT_TRUE(fs::exists(File.FileName()));
   EXPECT_EQ(fs::file_size(File.FileName()), 0u);
-  EXPECT_FALSE(Broken);
+  EXPECT_FALSE(Broken_);
 }
 
 TEST_F(LogFolder, StartAtMidnightUsesTheDateAlone) {
-  Now = {2026, 12, 8, 0, 0, 0};
-  TLogFile File(Broken, Clock());
+  Now_ = {2026, 12, 8, 0, 0, 0};
+  TLogFile File(Broken_, Clock());
   File.Start();
   EXPECT_EQ(File.FileName(), "Logs/08-12-2026.log");
 }
@@ -116,7 +116,7 @@ TEST_F(LogFolder, StartNeverEmptiesAnExistingFile) {
   fs::create_directories("Logs");
   WriteFile("Logs/07-12-2026 23-18-20.log", "earlier run\r\n");
   WriteFile("Logs/07-12-2026 23-18-20 (2).log", "second earlier run\r\n");
-  TLogFile File(Broken, Clock());
+  TLogFile File(Broken_, Clock());
   File.Start();
   EXPECT_EQ(File.FileName(), "Logs/07-12-2026 23-18-20 (3).log");
   EXPECT_EQ(ReadFile("Logs/07-12-2026 23-18-20.log"), "earlier run\r\n");
@@ -126,12 +126,12 @@ TEST_F(LogFolder, StartNeverEmptiesAnExistingFile) {
 
 TEST_F(LogFolder, StartFailsWhenTheDirectoryCannotBeMade) {
   WriteFile("Logs", "a file in the way");
-  TLogFile File(Broken, Clock());
+  TLogFile File(Broken_, Clock());
   EXPECT_THROW(File.Start(), std::runtime_error);
 }
 
 TEST_F(LogFolder, AppendWritesEachTextAsOneLine) {
-  TLogFile File(Broken, Clock());
+  TLogFile File(Broken_, Clock());
   File.Start();
   File.Append("first");
   File.Append("");
@@ -141,7 +141,7 @@ TEST_F(LogFolder, AppendWritesEachTextAsOneLine) {
 
 TEST_F(LogFolder, FileOfExactlyTheLimitGoesOnBeingUsed) {
   const uintmax_t Limit = 64;
-  TLogFile File(Broken, Clock(), Limit);
+  TLogFile File(Broken_, Clock(), Limit);
   File.Start();
   std::string First = File.FileName();
   File.Append(std::string(Limit - 2, 'a'));
@@ -151,12 +151,12 @@ TEST_F(LogFolder, FileOfExactlyTheLimitGoesOnBeingUsed) {
 
 TEST_F(LogFolder, WritePastTheLimitStartsANewFileAfterIt) {
   const uintmax_t Limit = 256;  // larger than the header
-  TLogFile File(Broken, Clock(), Limit);
+  TLogFile File(Broken_, Clock(), Limit);
   File.Start();
   std::string First = File.FileName();
   std::string Filler(Limit - 2, 'a');
   File.Append(Filler);
-  Now.Second = 21;
+  Now_.Second = 21;
   File.Append("crossing");
   // The crossing line stays at the end of the old file; the new file holds
   // only the header until the next message.
@@ -169,7 +169,7 @@ TEST_F(LogFolder, WritePastTheLimitStartsANewFileAfterIt) {
 
 TEST_F(LogFolder, RotationWithinTheSameSecondKeepsBothFiles) {
   const uintmax_t Limit = 16;
-  TLogFile File(Broken, Clock(), Limit);
+  TLogFile File(Broken_, Clock(), Limit);
   File.Start();
   std::string First = File.FileName();
   File.Append(std::string(Limit, 'b'));
@@ -184,18 +184,18 @@ TEST_F(LogFolder, RotationWithinTheSameSecondKeepsBothFiles) {
 }
 
 TEST_F(LogFolder, RotatedFilesStayInTheOneDirectory) {
-  TLogFile File(Broken, Clock(), 8);
+  TLogFile File(Broken_, Clock(), 8);
   File.Start();
   File.Append("long enough to rotate");
   std::vector<std::string> Entries;
-  for (const auto& Entry : fs::directory_iterator(Folder)) Entries.push_back(Entry.path().filename().string());
+  for (const auto& Entry : fs::directory_iterator(Folder_)) Entries.push_back(Entry.path().filename().string());
   EXPECT_EQ(Entries, std::vector<std::string>{"Logs"});
   EXPECT_EQ(File.FileName().rfind("Logs/", 0), 0u);
   EXPECT_TRUE(fs::exists(File.FileName()));
 }
 
 TEST_F(LogFolder, RealLimitIsOneMebibyte) {
-  TLogFile File(Broken, Clock());
+  TLogFile File(Broken_, Clock());
   File.Start();
   std::string First = File.FileName();
   File.Append(std::string(LogSizeLimit - 2, 'x'));
@@ -208,7 +208,7 @@ TEST_F(LogFolder, RealLimitIsOneMebibyte) {
 }
 
 TEST_F(LogFolder, MessageLongerThanTheLimitIsWrittenWholeThenANewFileStarts) {
-  TLogFile File(Broken, Clock());
+  TLogFile File(Broken_, Clock());
   File.Start();
   std::string First = File.FileName();
   std::string Huge(LogSizeLimit + 1000, 'h');
@@ -219,19 +219,19 @@ TEST_F(LogFolder, MessageLongerThanTheLimitIsWrittenWholeThenANewFileStarts) {
 }
 
 TEST_F(LogFolder, VanishedFileIsReplacedWithAHeaderAndTheMessage) {
-  TLogFile File(Broken, Clock());
+  TLogFile File(Broken_, Clock());
   File.Start();
   File.Append("before");
   fs::remove(File.FileName());
-  Now.Minute = 40;
+  Now_.Minute = 40;
   File.Append("after");
   EXPECT_EQ(File.FileName(), "Logs/07-12-2026 23-40-20.log");
   EXPECT_EQ(ReadFile(File.FileName()), NotFoundHeader + "after\r\n");
-  EXPECT_FALSE(Broken);
+  EXPECT_FALSE(Broken_);
 }
 
 TEST_F(LogFolder, VanishedDirectoryIsMadeAgain) {
-  TLogFile File(Broken, Clock());
+  TLogFile File(Broken_, Clock());
   File.Start();
   fs::remove_all("Logs");
   File.Append("after");
@@ -239,29 +239,29 @@ TEST_F(LogFolder, VanishedDirectoryIsMadeAgain) {
 }
 
 TEST_F(LogFolder, FailureIsReportedOnceAndSuspendsTheFile) {
-  TLogFile File(Broken, Clock());
+  TLogFile File(Broken_, Clock());
   File.Start();
   std::string First = File.FileName();
   // A directory in the file's place: the name exists but cannot be opened.
   fs::remove(First);
   fs::create_directory(First);
   EXPECT_EQ(CapturedAppend(File, "lost"), "Error with logs\n");
-  EXPECT_TRUE(Broken);
+  EXPECT_TRUE(Broken_);
   EXPECT_EQ(CapturedAppend(File, "skipped"), "");
   // Re-enabled once the obstacle is gone: the vanished file is replaced.
   fs::remove(First);
-  Broken = false;
+  Broken_ = false;
   EXPECT_EQ(CapturedAppend(File, "again"), "");
-  EXPECT_FALSE(Broken);
+  EXPECT_FALSE(Broken_);
   EXPECT_EQ(ReadFile(File.FileName()), NotFoundHeader + "again\r\n");
 }
 
 TEST_F(LogFolder, NewNameSkipsANameTakenByAnything) {
-  TLogFile File(Broken, Clock(), 4);
+  TLogFile File(Broken_, Clock(), 4);
   File.Start();
   std::string First = File.FileName();
   fs::create_directory("Logs/07-12-2026 23-18-21.log");
-  Now.Second = 21;
+  Now_.Second = 21;
   EXPECT_EQ(CapturedAppend(File, "crossing"), "");
   EXPECT_EQ(File.FileName(), "Logs/07-12-2026 23-18-21 (2).log");
   EXPECT_TRUE(fs::is_directory("Logs/07-12-2026 23-18-21.log"));
@@ -269,7 +269,7 @@ TEST_F(LogFolder, NewNameSkipsANameTakenByAnything) {
 }
 
 TEST_F(LogFolder, LinesOfConcurrentWritersNeverInterleave) {
-  TLogFile File(Broken, Clock(), 4096);
+  TLogFile File(Broken_, Clock(), 4096);
   File.Start();
   const int Writers = 4, Lines = 200;
   std::vector<std::thread> Threads;
@@ -288,7 +288,7 @@ TEST_F(LogFolder, LinesOfConcurrentWritersNeverInterleave) {
     }
   }
   EXPECT_EQ(Counted, Writers * Lines);
-  EXPECT_FALSE(Broken);
+  EXPECT_FALSE(Broken_);
 }
 
 class WriteLogRouting : public LogFolder {

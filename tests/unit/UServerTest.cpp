@@ -23,21 +23,21 @@ class ServerTrace : public testing::Test {
   void SetUp() override {
     const char* Path = std::getenv("HALVERN_TRACE");
     if (!Path || !*Path) GTEST_SKIP() << "HALVERN_TRACE is not set";
-    TracePath = Path;
-    std::remove(TracePath.c_str());
+    TracePath_ = Path;
+    std::remove(TracePath_.c_str());
     Config.Pipe = "vorlane-unit-no-server";
   }
   void TearDown() override { Config = TConfig(); }
 
   std::vector<std::string> States() {
     std::vector<std::string> Found;
-    std::ifstream File(TracePath);
+    std::ifstream File(TracePath_);
     for (std::string Line; std::getline(File, Line);)
       if (Line.rfind("state ", 0) == 0) Found.push_back(Line);
     return Found;
   }
 
-  std::string TracePath;
+  std::string TracePath_;
 };
 
 // One test, because the connection is process-wide: its steps run in order.

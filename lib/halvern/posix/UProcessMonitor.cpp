@@ -73,28 +73,28 @@ class TMonitor {
   // The handler comes last: should the watcher fail to start, the stop
   // event is closed again and SIGTERM must not reach for it.
   TMonitor() {
-    Watcher = StartQuietThread([this] { Watch(); });
-    if (Stop.Fd < 0) return;
+    Watcher_ = StartQuietThread([this] { Watch(); });
+    if (Stop_.Fd < 0) return;
     InstallTerminateHandler();
-    Mark.emplace();
+    Mark_.emplace();
   }
   ~TMonitor() {
-    Mark.reset();
+    Mark_.reset();
     StopDescriptor = -1;
     const uint64_t one = 1;
-    const ssize_t written = write(Quit.Fd, &one, sizeof one);
+    const ssize_t written = write(Quit_.Fd, &one, sizeof one);
     (void)written;
-    if (Watcher.joinable()) Watcher.join();
+    if (Watcher_.joinable()) Watcher_.join();
   }
   TMonitor(const TMonitor&) = delete;
   TMonitor& operator=(const TMonitor&) = delete;
 
-  HLVHANDLE StartHandle() const { return Start.Handle(); }
-  HLVHANDLE StopHandle() const { return Stop.Handle(); }
+  HLVHANDLE StartHandle() const { return Start_.Handle(); }
+  HLVHANDLE StopHandle() const { return Stop_.Handle(); }
 
  private:
   void InstallTerminateHandler() {
-    StopDescriptor = Stop.Fd;
+    StopDescriptor = Stop_.Fd;
     struct sigaction action {};
     action.sa_handler = OnTerminate;
     sigemptyset(&action.sa_mask);
@@ -105,7 +105,7 @@ class TMonitor {
   // Waits for each event once; poll skips entries whose descriptor is
   // negative, which is how an event already reported is dropped.
   void Watch() {
-    pollfd entries[3] = {{Quit.Fd, POLLIN, 0}, {Start.Fd, POLLIN, 0}, {Stop.Fd, POLLIN, 0}};
+    pollfd entries[3] = {{Quit_.Fd, POLLIN, 0}, {Start_.Fd, POLLIN, 0}, {Stop_.Fd, POLLIN, 0}};
     for (;;) {
       if (poll(entries, 3, -1) < 0) {
         if (errno == EINTR) continue;
@@ -123,11 +123,11 @@ class TMonitor {
     }
   }
 
-  TEventFd Start, Stop, Quit;
-  std::thread Watcher;
+  TEventFd Start_, Stop_, Quit_;
+  std::thread Watcher_;
   // Made last and dropped first: hlvctl finds the process only while
   // SIGTERM signals its stop event.
-  std::optional<TRegistrationMark> Mark;
+  std::optional<TRegistrationMark> Mark_;
 };
 
 TMonitor& Monitor() {

@@ -23,11 +23,11 @@ int NewDatagramSocket() { return AboveStandardStreams(socket(AF_UNIX, SOCK_DGRAM
 
 }  // namespace
 
-TRegistrationMark::TRegistrationMark() : Socket(NewDatagramSocket()) {
-  if (Socket.Fd < 0) return;
+TRegistrationMark::TRegistrationMark() : Socket_(NewDatagramSocket()) {
+  if (Socket_.Fd < 0) return;
   sockaddr_un address;
   const socklen_t size = MarkAddress(getpid(), address);
-  (void)bind(Socket.Fd, reinterpret_cast<const sockaddr*>(&address), size);
+  (void)bind(Socket_.Fd, reinterpret_cast<const sockaddr*>(&address), size);
 }
 
 bool IsRegistered(pid_t Pid) {

@@ -21,7 +21,7 @@ class TRegistrationMark {
   TRegistrationMark();
 
  private:
-  TDescriptor Socket;
+  TDescriptor Socket_;
 };
 
 // True when process Pid holds its mark.

@@ -31,18 +31,18 @@ class TOneShotWait {
  public:
   TOneShotWait(HANDLE Object, WAITORTIMERCALLBACK Callback) {
     if (Object != nullptr &&
-        !RegisterWaitForSingleObject(&Wait, Object, Callback, nullptr, INFINITE, WT_EXECUTEONLYONCE)) {
-      Wait = nullptr;
+        !RegisterWaitForSingleObject(&Wait_, Object, Callback, nullptr, INFINITE, WT_EXECUTEONLYONCE)) {
+      Wait_ = nullptr;
     }
   }
   ~TOneShotWait() {
-    if (Wait != nullptr) UnregisterWaitEx(Wait, nullptr);  // does not block
+    if (Wait_ != nullptr) UnregisterWaitEx(Wait_, nullptr);  // does not block
   }
   TOneShotWait(const TOneShotWait&) = delete;
   TOneShotWait& operator=(const TOneShotWait&) = delete;
 
  private:
-  HANDLE Wait = nullptr;
+  HANDLE Wait_ = nullptr;
 };
 
 VOID CALLBACK OnStartSignalled(PVOID, BOOLEAN) { ReportStartSignalled(); }
@@ -62,14 +62,14 @@ class TMonitor {
   TMonitor(const TMonitor&) = delete;
   TMonitor& operator=(const TMonitor&) = delete;
 
-  HLVHANDLE StartHandle() const { return Start.Value; }
-  HLVHANDLE StopHandle() const { return Stop.Value; }
+  HLVHANDLE StartHandle() const { return Start_.Value; }
+  HLVHANDLE StopHandle() const { return Stop_.Value; }
 
  private:
-  THandle Start{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-  THandle Stop{CreateStopEvent()};
-  TOneShotWait StartWait{Start.Value, OnStartSignalled};
-  TOneShotWait StopWait{Stop.Value, OnStopSignalled};
+  THandle Start_{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+  THandle Stop_{CreateStopEvent()};
+  TOneShotWait StartWait_{Start_.Value, OnStartSignalled};
+  TOneShotWait StopWait_{Stop_.Value, OnStopSignalled};
 };
 
 TMonitor& Monitor() {
