@@ -45,7 +45,8 @@ void WriteBanner(const std::vector<std::u16string_view>& FileSet) {
   WriteLog("- timeout = " + std::to_string(Config.Timeout) + ",", TLogLevel::Progress);
   WriteLog("- max_query = " + std::to_string(Config.Length) + ",", TLogLevel::Progress);
   WriteLog("- max_clients = " + std::to_string(Config.Threads) + ",", TLogLevel::Progress);
-  WriteLog(Config.Log == 1 ? "- writing log to file = " + LogFileName() + "." : std::string("- not writing log."), TLogLevel::Progress);
+  WriteLog(Config.Log == 1 ? "- writing log to file = " + LogFileName() + "." : std::string("- not writing log."),
+           TLogLevel::Progress);
   for (const std::string& Line : SettingsBannerLines(Config, FileSet)) WriteLog(Line, TLogLevel::Progress);
   WriteLog("", TLogLevel::Progress);
   WriteLog(LogRule, TLogLevel::Progress);

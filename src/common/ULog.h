@@ -19,7 +19,7 @@ void StartLog();
 enum class TLogLevel {
   Progress,  // plain progress of start-up and supervision; not in the host log
   Debug,     // a client's traffic, the periodic "working" line: debug print
-  Notice,    // ready, shutting down, warnings, audit lines: message print
+  Notice,    // start and stop, warnings, audit and lock-out lines: message print
   Error,     // failures ("ERROR: ..."): error print
 };
 

@@ -10,7 +10,8 @@ namespace {
 
 void WarnIfWeak(const std::string& Id, const std::string& AnsiKey) {
   if (AnsiKey.size() >= StrongKeyBytes) return;
-  WriteLog("WARNING: command key " + Id + " is shorter than " + std::to_string(StrongKeyBytes) + " bytes", TLogLevel::Notice);
+  WriteLog("WARNING: command key " + Id + " is shorter than " + std::to_string(StrongKeyBytes) + " bytes",
+           TLogLevel::Notice);
 }
 
 }  // namespace

@@ -112,7 +112,10 @@ TEST(IntTextValueLimits, Signed32BitRange) {
   const struct {
     const char* Text;
     int32_t Value;
-  } Limits[] = {{"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN}, {"$7FFFFFFF", INT32_MAX}, {"-0x80000000", INT32_MIN}};
+  } Limits[] = {{"2147483647", INT32_MAX},
+                {"-2147483648", INT32_MIN},
+                {"$7FFFFFFF", INT32_MAX},
+                {"-0x80000000", INT32_MIN}};
   for (const auto& Limit : Limits) {
     int32_t Value = 0;
     EXPECT_TRUE(IntTextValue(Limit.Text, Value)) << Limit.Text;
