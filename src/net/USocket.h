@@ -4,10 +4,17 @@
 // counts itself in ClientCount, receives one query, answers it (or the
 // error that stopped it), closes the connection and counts itself out,
 // logging each stage at level 1 with the "[#<thread id>]" prefix.
+//
+// The session of a trusted proxy's connection first reads the proxy's
+// PROXY protocol header and admits the client it names; from then on the
+// client's address is the session's address for everything, as if the
+// client had connected directly.
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "net/UAdmission.h"
 #include "platform/Sockets.h"
 
 class TSocketThread {
@@ -18,15 +25,27 @@ class TSocketThread {
   // std::system_error is thrown. An InvalidSocket is closed by nobody and
   // serves nothing.
   static void Start(TSocketHandle Socket, std::string Address);
+  // Serves Socket of the trusted proxy at ProxyAddress as Start does, once
+  // the connection's header has named the client (LOCAL and the like keep
+  // ProxyAddress) and the client is admitted by WhiteList and the client
+  // limit. A connection without a valid header within the time-out, and a
+  // refused client, are closed without an answer and logged.
+  static void StartProxied(TSocketHandle Socket, std::string ProxyAddress,
+                           std::shared_ptr<const TWhiteList> WhiteList);
 
   TSocketThread(const TSocketThread&) = delete;
   TSocketThread& operator=(const TSocketThread&) = delete;
 
  private:
-  TSocketThread(TSocketHandle Socket, std::string Address);
+  TSocketThread(TSocketHandle Socket, std::string Address, std::shared_ptr<const TWhiteList> ProxyWhiteList);
 
+  // Runs the session on a detached thread of its own.
+  static void Launch(std::unique_ptr<TSocketThread> Session);
   // The connection's whole life, on its own thread.
   void Execute();
+  // Reads a trusted proxy's header and admits the client it names; false,
+  // after logging why, when the connection is to be closed at once.
+  bool AdmitProxiedClient();
   // The bytes of the answer to the query that arrives: a handler's answer,
   // or {"error": message} for whatever stopped the query.
   std::string AnswerBytes();
@@ -34,6 +53,10 @@ class TSocketThread {
   void Log(const std::string& Text) const;
 
   TSocketGuard Socket_;
-  const std::string Address_;
+  // The client's address text: the peer's, or the one that a trusted
+  // proxy's header names, set before anything reads it.
+  std::string Address_;
+  // Set for a trusted proxy's connection only.
+  const std::shared_ptr<const TWhiteList> ProxyWhiteList_;
   std::string Prefix_;
 };
