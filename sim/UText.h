@@ -7,10 +7,9 @@
 #include <string>
 #include <string_view>
 
-// UTF-8 to UTF-16; an invalid sequence becomes U+FFFD.
-std::u16string Utf8ToUtf16(std::string_view Text);
-// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
-std::string Utf16ToUtf8(std::u16string_view Text);
+// Utf8ToUtf16 and Utf16ToUtf8 come from here.
+#include "platform/CodePage.h"
+
 // UTF-8 to the server's ANSI code page.
 std::string Utf8ToServer(std::string_view Text);
 // The server's ANSI text to UTF-8.

@@ -4,6 +4,7 @@
 #include "platform/CodePage.h"
 
 #include <array>
+#include <optional>
 
 namespace {
 
@@ -81,30 +82,55 @@ std::size_t Utf8Length(unsigned char Lead) {
   return 0;
 }
 
-// Strict UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF);
-// false for anything else.
-bool DecodeUtf8(std::string_view Text, std::u16string& Result) {
+// The code point of the well-formed UTF-8 sequence at Text[Index] (no
+// overlong form, no surrogate, nothing above U+10FFFF), Index moved past
+// it; nothing when the sequence is ill-formed, Index then moved past its
+// ill-formed part (at least one byte).
+std::optional<char32_t> TakeUtf8(std::string_view Text, std::size_t& Index) {
+  const std::size_t Length = Utf8Length(static_cast<unsigned char>(Text[Index]));
+  static constexpr unsigned char LeadMask[5] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+  char32_t Code = static_cast<unsigned char>(Text[Index++]) & LeadMask[Length];
+  for (std::size_t Next = 1; Next < Length; ++Next, ++Index) {
+    if (Index >= Text.size() || (static_cast<unsigned char>(Text[Index]) & 0xC0) != 0x80) return std::nullopt;
+    Code = Code << 6 | (static_cast<unsigned char>(Text[Index]) & 0x3F);
+  }
+  static constexpr char32_t Smallest[5] = {0, 0, 0x80, 0x800, 0x10000};
+  if (Length == 0 || Code < Smallest[Length] || Code > 0x10FFFF || (Code >= 0xD800 && Code <= 0xDFFF))
+    return std::nullopt;
+  return Code;
+}
+
+void AppendUtf16(std::u16string& Result, char32_t Code) {
+  if (Code < 0x10000) {
+    Result.push_back(static_cast<char16_t>(Code));
+    return;
+  }
+  Result.push_back(static_cast<char16_t>(0xD800 + ((Code - 0x10000) >> 10)));
+  Result.push_back(static_cast<char16_t>(0xDC00 + ((Code - 0x10000) & 0x3FF)));
+}
+
+// UTF-8 to UTF-16; an ill-formed part becomes U+FFFD when Replace is set,
+// and fails the whole text (false) when it is not.
+bool DecodeUtf8(std::string_view Text, std::u16string& Result, bool Replace) {
   for (std::size_t Index = 0; Index < Text.size();) {
-    std::size_t Length = Utf8Length(static_cast<unsigned char>(Text[Index]));
-    if (Length == 0 || Index + Length > Text.size()) return false;
-    static constexpr unsigned char LeadMask[5] = {0, 0x7F, 0x1F, 0x0F, 0x07};
-    char32_t Code = static_cast<unsigned char>(Text[Index]) & LeadMask[Length];
-    for (std::size_t Next = 1; Next < Length; ++Next) {
-      unsigned char Byte = static_cast<unsigned char>(Text[Index + Next]);
-      if ((Byte & 0xC0) != 0x80) return false;
-      Code = Code << 6 | (Byte & 0x3F);
-    }
-    static constexpr char32_t Smallest[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (Code < Smallest[Length] || Code > 0x10FFFF || (Code >= 0xD800 && Code <= 0xDFFF)) return false;
-    if (Code >= 0x10000) {
-      Result.push_back(static_cast<char16_t>(0xD800 + ((Code - 0x10000) >> 10)));
-      Result.push_back(static_cast<char16_t>(0xDC00 + ((Code - 0x10000) & 0x3FF)));
-    } else {
-      Result.push_back(static_cast<char16_t>(Code));
-    }
-    Index += Length;
+    std::optional<char32_t> Code = TakeUtf8(Text, Index);
+    if (!Code && !Replace) return false;
+    AppendUtf16(Result, Code.value_or(0xFFFD));
   }
   return true;
+}
+
+void AppendUtf8(std::string& Result, char32_t Code) {
+  if (Code < 0x80) {
+    Result.push_back(static_cast<char>(Code));
+    return;
+  }
+  const int Trail = Code < 0x800 ? 1 : Code < 0x10000 ? 2 : 3;
+  static constexpr unsigned char LeadMark[4] = {0, 0xC0, 0xE0, 0xF0};
+  Result.push_back(static_cast<char>(LeadMark[Trail] | (Code >> (6 * Trail))));
+  for (int Shift = 6 * (Trail - 1); Shift >= 0; Shift -= 6) {
+    Result.push_back(static_cast<char>(0x80 | ((Code >> Shift) & 0x3F)));
+  }
 }
 
 }  // namespace
@@ -139,6 +165,29 @@ std::string LocaleToAnsi(std::string_view Text) { return Utf8ToAnsi(Text); }
 
 std::string Utf8ToAnsi(std::string_view Text) {
   std::u16string Wide;
-  if (!DecodeUtf8(Text, Wide)) return std::string(Text);
+  if (!DecodeUtf8(Text, Wide, false)) return std::string(Text);
   return Utf16ToAnsi(Wide);
 }
+
+std::u16string Utf8ToUtf16(std::string_view Text) {
+  std::u16string Wide;
+  DecodeUtf8(Text, Wide, true);
+  return Wide;
+}
+
+std::string Utf16ToUtf8(std::u16string_view Text) {
+  std::string Result;
+  Result.reserve(Text.size());
+  for (std::size_t Index = 0; Index < Text.size(); ++Index) {
+    char32_t Code = Text[Index];
+    if (IsHighSurrogate(Text[Index]) && Index + 1 < Text.size() && IsLowSurrogate(Text[Index + 1])) {
+      Code = 0x10000 + ((Code - 0xD800) << 10) + (Text[++Index] - 0xDC00);
+    } else if (IsHighSurrogate(Text[Index]) || IsLowSurrogate(Text[Index])) {
+      Code = 0xFFFD;
+    }
+    AppendUtf8(Result, Code);
+  }
+  return Result;
+}
+
+std::string Utf16ToLocale(std::u16string_view Text) { return Utf16ToUtf8(Text); }

@@ -33,11 +33,13 @@ std::string FromUtf16(UINT CodePage, std::u16string_view Text) {
   const auto* Wide = reinterpret_cast<const wchar_t*>(Text.data());
   int Size = Count(Text.size());
   // No best fit: a character outside the code page becomes the default
-  // character, never a look-alike such as a plain quote.
-  int Needed = WideCharToMultiByte(CodePage, WC_NO_BEST_FIT_CHARS, Wide, Size, nullptr, 0, nullptr, nullptr);
+  // character, never a look-alike such as a plain quote. UTF-8 holds every
+  // character and takes no such flag.
+  DWORD Flags = CodePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  int Needed = WideCharToMultiByte(CodePage, Flags, Wide, Size, nullptr, 0, nullptr, nullptr);
   if (Needed <= 0) return {};
   std::string Result(static_cast<std::size_t>(Needed), '\0');
-  int Written = WideCharToMultiByte(CodePage, WC_NO_BEST_FIT_CHARS, Wide, Size, Result.data(), Needed, nullptr, nullptr);
+  int Written = WideCharToMultiByte(CodePage, Flags, Wide, Size, Result.data(), Needed, nullptr, nullptr);
   Result.resize(Written > 0 ? static_cast<std::size_t>(Written) : 0);
   return Result;
 }
@@ -57,3 +59,9 @@ std::string Utf8ToAnsi(std::string_view Text) {
   if (Wide.empty()) return std::string(Text);
   return FromUtf16(CP_ACP, Wide);
 }
+
+std::u16string Utf8ToUtf16(std::string_view Text) { return ToUtf16(CP_UTF8, Text); }
+
+std::string Utf16ToUtf8(std::u16string_view Text) { return FromUtf16(CP_UTF8, Text); }
+
+std::string Utf16ToLocale(std::u16string_view Text) { return Utf16ToAnsi(Text); }

@@ -2,6 +2,7 @@
 #include "app/UConfig.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "common/UScan.h"
 
@@ -18,9 +19,18 @@ const TNumberSwitch NumberSwitches[] = {
     {"/threads=%d", &TConfig::Threads}, {"/log=%d", &TConfig::Log},
 };
 
-void ScanTextSwitch(const std::string& Entry, const char* Pattern, std::string& Field) {
+bool ScanTextSwitch(const std::string& Entry, const char* Pattern, std::string& Field) {
   std::string Value;
-  if (ScanText(Entry, Pattern, {&Value}) == 1) Field = Value;
+  if (ScanText(Entry, Pattern, {&Value}) != 1) return false;
+  Field = Value;
+  return true;
+}
+
+// "/config=": the whole rest of the entry, spaces included, so that a
+// Windows path with spaces needs no more than the quotes of its entry.
+void TakeConfigFile(const std::string& Entry, std::string& Field) {
+  const std::string_view Switch = "/config=";
+  if (Entry.size() > Switch.size() && Entry.compare(0, Switch.size(), Switch) == 0) Field = Entry.substr(Switch.size());
 }
 
 void ApplyEntry(const std::string& Entry, TConfig& Settings) {
@@ -31,7 +41,9 @@ void ApplyEntry(const std::string& Entry, TConfig& Settings) {
     // The 16-bit field takes the value modulo 65536.
     if (ScanText(Entry, Switch.Pattern, {&Value}) == 1) Settings.*Switch.Field = static_cast<uint16_t>(Value);
   }
-  ScanTextSwitch(Entry, "/commandkey=%s", Settings.CommandKey);
+  // A key given here replaces one read from a key file.
+  if (ScanTextSwitch(Entry, "/commandkey=%s", Settings.CommandKey)) Settings.CommandKeyFile.clear();
+  TakeConfigFile(Entry, Settings.ConfigFile);
 }
 
 void KeepInRange(uint16_t& Field, uint16_t Low, uint16_t High, uint16_t Default) {
@@ -45,8 +57,12 @@ void ReadCommandLine(int Argc, const char* const* Argv, TConfig& Settings, TArgs
   for (int Index = 0; Index < Args.ArgCount; ++Index) {
     Args.ArgTexts[Index] = Argv[Index] ? Argv[Index] : "";
     Args.ArgPointers[Index] = Args.ArgTexts[Index].data();
-    ApplyEntry(Args.ArgTexts[Index], Settings);
   }
+  ApplySwitches(Args, Settings);
+}
+
+void ApplySwitches(const TArgs& Args, TConfig& Settings) {
+  for (int Index = 0; Index < Args.ArgCount; ++Index) ApplyEntry(Args.ArgTexts[Index], Settings);
   KeepInRange(Settings.Port, 1, 65535, 979);
   KeepInRange(Settings.Timeout, 1, 60, 5);
   KeepInRange(Settings.Length, 1, 8192, 8192);

@@ -28,9 +28,15 @@ struct TArgs {
 };
 
 // Keeps the entries of Argv (the program path first) in Args and applies
-// every switch among them to Settings, which the caller has filled with the
-// defaults. Switches are matched with their letter case; the last
-// occurrence of a switch wins; a numeric value is taken modulo 65536 and
-// replaced by its default when out of range. Entries that match no switch
-// are ignored.
+// them to Settings (ApplySwitches), which the caller has filled with the
+// defaults.
 void ReadCommandLine(int Argc, const char* const* Argv, TConfig& Settings, TArgs& Args);
+
+// Applies every switch among the kept entries to Settings: on the defaults,
+// or on what a settings file set, which the switches override. Switches
+// are matched with their letter case; the last occurrence of a switch
+// wins; a numeric value is taken modulo 65536 and replaced by its default
+// when out of range; "/config=" takes the whole rest of its entry as the
+// settings file's path; "/commandkey=" forgets a key file. Entries that
+// match no switch are ignored.
+void ApplySwitches(const TArgs& Args, TConfig& Settings);

@@ -3,11 +3,15 @@
 
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/UConfig.h"
 #include "app/UHost.h"
 #include "app/UServe.h"
+#include "app/USettings.h"
 #include "app/UVariant.h"
 #include "common/UCommon.h"
 #include "common/ULog.h"
@@ -32,7 +36,7 @@ void InstallControlHandler() {
   }
 }
 
-void WriteBanner() {
+void WriteBanner(const std::vector<std::u16string_view>& FileSet) {
   WriteLog("Starting application...", 0);
   WriteLog(std::string("Vorlane, version ") + Version, 0);
   WriteLog(Rule, 0);
@@ -43,6 +47,7 @@ void WriteBanner() {
   WriteLog("- max_query = " + std::to_string(Config.Length) + ",", 0);
   WriteLog("- max_clients = " + std::to_string(Config.Threads) + ",", 0);
   WriteLog(Config.Log == 1 ? "- writing log to file = " + LogFileName() + "." : std::string("- not writing log."), 0);
+  for (const std::string& Line : SettingsBannerLines(Config, FileSet)) WriteLog(Line, 0);
   WriteLog("", 0);
   WriteLog(Rule, 0);
   WriteLog("Attempting to connect to server...", 0);
@@ -65,22 +70,25 @@ int EndEarly() {
   return 1;
 }
 
-}  // namespace
-
-int RunGateway(int Argc, const char* const* Argv) {
-  InstallControlHandler();
-  // The kept entries are handed to the process monitor and stay valid
-  // until the process ends.
-  static TArgs Args;
-  ReadCommandLine(Argc, Argv, Config, Args);
+// Config from the settings file that the command line names, with the
+// switches over it, and the members that the file set. When the file is
+// refused, Config stays as the switches alone made it and the refusal is
+// given back.
+std::optional<std::string> ReadSettings(const TArgs& Args, std::vector<std::u16string_view>& FileSet) {
+  if (Config.ConfigFile.empty()) return std::nullopt;
+  TConfig Settings;
   try {
-    StartLog();
-  } catch (const std::exception& Error) {
-    std::fprintf(stderr, "Cannot create the log file: %s\n", Error.what());
-    return 1;
+    FileSet = ReadSettingsFile(Config.ConfigFile, Settings);
+  } catch (const ESettings& Refusal) {
+    return "ERROR: settings file " + Config.ConfigFile + ": " + Refusal.what();
   }
-  SetConsoleWindowTitle("Vorlane");
-  WriteBanner();
+  ApplySwitches(Args, Settings);
+  Config = Settings;
+  return std::nullopt;
+}
+
+// From the host registration to serving; the exit status.
+int Connect(TArgs& Args) {
   RegisterTrace();
   THostEvents Events;
   if (!RegisterProcess(Args, Events)) return EndEarly();
@@ -96,4 +104,29 @@ int RunGateway(int Argc, const char* const* Argv) {
     return EndEarly();
   }
   return Serve(Events.Stop);
+}
+
+}  // namespace
+
+int RunGateway(int Argc, const char* const* Argv) {
+  InstallControlHandler();
+  // The kept entries are handed to the process monitor and stay valid
+  // until the process ends.
+  static TArgs Args;
+  ReadCommandLine(Argc, Argv, Config, Args);
+  std::vector<std::u16string_view> FileSet;
+  std::optional<std::string> Refusal = ReadSettings(Args, FileSet);
+  try {
+    StartLog();
+  } catch (const std::exception& Error) {
+    std::fprintf(stderr, "Cannot create the log file: %s\n", Error.what());
+    return 1;
+  }
+  SetConsoleWindowTitle("Vorlane");
+  if (Refusal) {
+    WriteLog(*Refusal, 3);
+    return EndEarly();
+  }
+  WriteBanner(FileSet);
+  return Connect(Args);
 }

@@ -72,3 +72,32 @@ TEST(OemToAnsi, ReplacesBoxDrawingThatWindows1251CannotHold) {
   EXPECT_EQ(Text.find_first_of("\"'\\/"), std::string::npos);
   EXPECT_EQ(Text.size(), 3u);
 }
+
+TEST(Utf8ToUtf16, ReadsEveryLengthOfSequence) {
+  EXPECT_EQ(Utf8ToUtf16("a\xD0\x9F\xE2\x82\xAC\xF0\x9F\x98\x80"), u"aП€\U0001F600");
+  EXPECT_TRUE(Utf8ToUtf16("").empty());
+}
+
+TEST(Utf8ToUtf16, ReplacesEachIllFormedPart) {
+  const struct {
+    const char* Bytes;
+    std::u16string Expected;
+  } Cases[] = {
+      {"a\xFF" "b", u"a\uFFFDb"},           // a byte that begins nothing
+      {"a\xE2\x82" "b", u"a\uFFFDb"},       // a sequence cut short
+      {"\xC0\xAF", u"\uFFFD\uFFFD"},        // an overlong slash
+      {"\xCF\xF0\xE8", u"\uFFFD\uFFFD\uFFFD"},  // Windows-1251 bytes
+      {"x\xD0", u"x\uFFFD"},                // cut short at the end
+  };
+  for (const auto& Case : Cases) EXPECT_EQ(Utf8ToUtf16(Case.Bytes), Case.Expected) << Case.Bytes;
+}
+
+TEST(Utf16ToUtf8, RoundTripsEveryCharacterKind) {
+  const std::u16string Text = u"{\"id\":\"Привет € \U0001F600\"}";
+  EXPECT_EQ(Utf16ToUtf8(Text), "{\"id\":\"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xE2\x82\xAC \xF0\x9F\x98\x80\"}");
+  EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(Text)), Text);
+}
+
+TEST(Utf16ToUtf8, ReplacesALoneSurrogate) {
+  EXPECT_EQ(Utf16ToUtf8(std::u16string(u"a") + char16_t(0xD800) + u"b"), "a\xEF\xBF\xBD" "b");
+}

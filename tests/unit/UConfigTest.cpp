@@ -177,4 +177,37 @@ TEST(KeptEntries, OnlyTheFirstNineArgumentsAreReadOrKept) {
   EXPECT_EQ(Parsed.Settings.Log, 0);
 }
 
+TEST(ConfigFile, TakesTheWholeRestOfItsEntry) {
+  const struct {
+    std::vector<std::string> Arguments;
+    const char* ConfigFile;
+  } Cases[] = {
+      {{"/config=C:\\Program Files\\Vorlane\\vorlane.json"}, "C:\\Program Files\\Vorlane\\vorlane.json"},
+      {{"/config=a.json", "/config=b c.json"}, "b c.json"},
+      {{"/config="}, ""},
+      {{"/Config=a.json"}, ""},
+  };
+  for (const auto& Case : Cases) {
+    TParsed Parsed;
+    Parse(Case.Arguments, Parsed);
+    EXPECT_EQ(Parsed.Settings.ConfigFile, Case.ConfigFile) << Case.Arguments[0];
+  }
+}
+
+TEST(ConfigFile, SwitchesOverrideWhatTheFileSet) {
+  TParsed Parsed;
+  Parse({"/port=1000", "/commandkey=switch", "/config=x.json"}, Parsed);
+  TConfig FromFile;
+  FromFile.Port = 2000;
+  FromFile.Timeout = 20;
+  FromFile.CommandKey = "file key";
+  FromFile.CommandKeyFile = "command.key";
+  ApplySwitches(Parsed.Args, FromFile);
+  EXPECT_EQ(FromFile.Port, 1000);
+  EXPECT_EQ(FromFile.Timeout, 20);
+  EXPECT_EQ(FromFile.CommandKey, "switch");
+  EXPECT_EQ(FromFile.CommandKeyFile, "");
+  EXPECT_EQ(FromFile.ConfigFile, "x.json");
+}
+
 }  // namespace

@@ -27,6 +27,17 @@ std::string OemToAnsi(std::string_view Text);
 // locale's encoding, taken as UTF-8; a text that is not valid UTF-8 is
 // taken as 8-bit bytes already and kept unchanged.
 std::string LocaleToAnsi(std::string_view Text);
+// UTF-8 bytes to UTF-16 on every platform. Each ill-formed part (a byte
+// that begins no sequence, a sequence cut short, an overlong form, a
+// surrogate, a value above U+10FFFF) becomes one U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view Text);
+// UTF-16 to UTF-8 on every platform; a surrogate without its partner
+// becomes U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view Text);
+// A text in the form that the platform's file functions take for a path
+// and that the command line hands over: Win32 the ANSI code page (a
+// character outside it becomes "?"), POSIX UTF-8.
+std::string Utf16ToLocale(std::u16string_view Text);
 // UTF-8 bytes to ANSI bytes on every platform, for texts known to be UTF-8
 // (a file that starts with a byte order mark); a text that is not valid
 // UTF-8 is taken as 8-bit bytes already and kept unchanged.

@@ -1,0 +1,132 @@
+// The settings file: each member read into the settings, and each refusal
+// with the text that names the member and says why.
+#include "app/USettings.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/CodePage.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A file of this test's own in the temporary folder, removed at the end.
+class TFile {
+ public:
+  explicit TFile(const std::string& Bytes, const std::string& Name = "settings.json")
+      : Path_(fs::temp_directory_path() / ("vorlane-settings-test-" + Name)) {
+    std::ofstream(Path_, std::ios::binary) << Bytes;
+  }
+  ~TFile() { fs::remove(Path_); }
+  std::string Path() const { return Path_.string(); }
+
+ private:
+  fs::path Path_;
+};
+
+// The refusal of a file of Bytes, or "" when it is read.
+std::string Refusal(const std::string& Bytes) {
+  TFile File(Bytes);
+  TConfig Settings;
+  try {
+    ReadSettingsFile(File.Path(), Settings);
+    return "";
+  } catch (const ESettings& Problem) {
+    return Problem.what();
+  }
+}
+
+TEST(SettingsFile, ReadsEveryMemberOfTheTable) {
+  TFile File(
+      "\xEF\xBB\xBF{ // every member but the key file\n"
+      "  server: 'alpha', pipe: \"P1\", port: 1000, timeout: 10, length: 100, threads: 7, log: 1,\n"
+      "  /* the rest */ commandKey: '\xD0\xBA\xD0\xBB\xD1\x8E\xD1\x87', checkSeconds: 5, charset: 'utf-8',\n"
+      "  decimalSeparator: 'point',\n"
+      "}");
+  TConfig Settings;
+  std::vector<std::u16string_view> Set = ReadSettingsFile(File.Path(), Settings);
+  EXPECT_EQ(Set.size(), 11u);
+  EXPECT_EQ(Settings.Server, "alpha");
+  EXPECT_EQ(Settings.Pipe, "P1");
+  EXPECT_EQ(Settings.Port, 1000);
+  EXPECT_EQ(Settings.Timeout, 10);
+  EXPECT_EQ(Settings.Length, 100);
+  EXPECT_EQ(Settings.Threads, 7);
+  EXPECT_EQ(Settings.Log, 1);
+  EXPECT_EQ(Settings.CheckSeconds, 5u);
+  EXPECT_EQ(Settings.Charset, TCharset::Utf8);
+  EXPECT_EQ(Settings.DecimalSeparator, TDecimalSeparator::Point);
+  // Kept as the command line gives /commandkey: the check hashes its ANSI form.
+  EXPECT_EQ(LocaleToAnsi(Settings.CommandKey), "\xEA\xEB\xFE\xF7");
+  EXPECT_EQ(SettingsBannerLines(Settings, Set),
+            (std::vector<std::string>{"- command key = set,", "- check seconds = 5,", "- charset = utf-8,",
+                                      "- decimal separator = point,"}));
+}
+
+TEST(SettingsFile, AnEmptyObjectChangesNothing) {
+  TFile File("{}");
+  TConfig Settings;
+  EXPECT_TRUE(ReadSettingsFile(File.Path(), Settings).empty());
+  EXPECT_EQ(Settings.Port, 979);
+  EXPECT_EQ(Settings.CheckSeconds, 120u);
+  EXPECT_EQ(Settings.Charset, TCharset::Ansi);
+}
+
+TEST(SettingsFile, RefusesWhatCannotBeUsed) {
+  const struct {
+    const char* Bytes;
+    const char* Refusal;
+  } Cases[] = {
+      {"", "is not one JSON object"},
+      {"[1, 2]", "is not one JSON object"},
+      {"port: 1000", "is not one JSON object"},
+      {"{port: 1000 \xFF}", "is not UTF-8 text"},
+      {"{Port: 1000}", "Port: unknown member"},
+      {"{port: '1000'}", "port: must be an integer from 1 to 65535"},
+      {"{port: 1000.0}", "port: must be an integer from 1 to 65535"},
+      {"{port: 65536}", "port: must be an integer from 1 to 65535"},
+      {"{timeout: 61}", "timeout: must be an integer from 1 to 60"},
+      {"{length: 0}", "length: must be an integer from 1 to 8192"},
+      {"{threads: 33}", "threads: must be an integer from 1 to 32"},
+      {"{log: 2}", "log: must be an integer from 0 to 1"},
+      {"{checkSeconds: 4}", "checkSeconds: must be an integer from 5 to 3600"},
+      {"{checkSeconds: 3601}", "checkSeconds: must be an integer from 5 to 3600"},
+      {"{server: 5}", "server: must be a string"},
+      {"{pipe: ''}", "pipe: must not be empty"},
+      {"{commandKey: null}", "commandKey: must be a string"},
+      {"{charset: 'UTF-8'}", "charset: must be \"ansi\" or \"utf-8\""},
+      {"{decimalSeparator: ','}", "decimalSeparator: must be \"regional\" or \"point\""},
+      {"{commandKey: 'k', commandKeyFile: 'f'}", "commandKey: not together with commandKeyFile"},
+      {"{commandKeyFile: '/nonexistent/vorlane.key'}",
+       "commandKeyFile: cannot read the key file /nonexistent/vorlane.key"},
+  };
+  for (const auto& Case : Cases) EXPECT_EQ(Refusal(Case.Bytes), Case.Refusal) << Case.Bytes;
+}
+
+TEST(SettingsFile, RefusesAFileThatCannotBeRead) {
+  TConfig Settings;
+  try {
+    ReadSettingsFile((fs::temp_directory_path() / "vorlane-settings-test-missing.json").string(), Settings);
+    FAIL() << "read a missing file";
+  } catch (const ESettings& Problem) {
+    EXPECT_STREQ(Problem.what(), "cannot be read");
+  }
+}
+
+TEST(SettingsFile, ReadsTheKeyOfAKeyFile) {
+  TFile Key("secret\nsecond line\n", "command.key");
+  fs::permissions(Key.Path(), fs::perms::owner_read | fs::perms::owner_write);
+  TFile File("{commandKeyFile: '" + fs::path(Key.Path()).generic_string() + "'}");
+  TConfig Settings;
+  std::vector<std::u16string_view> Set = ReadSettingsFile(File.Path(), Settings);
+  EXPECT_EQ(Settings.CommandKey, "secret");
+  EXPECT_EQ(SettingsBannerLines(Settings, Set),
+            std::vector<std::string>{"- command key = from file " + fs::path(Key.Path()).generic_string() + ","});
+}
+
+}  // namespace
