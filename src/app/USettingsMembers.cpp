@@ -39,6 +39,14 @@ std::string DecimalSeparatorBanner(const TConfig& Settings) {
                                                                : "decimal separator = regional";
 }
 
+std::string ListenAddressBanner(const TConfig& Settings) { return "listen address = " + Settings.ListenAddress; }
+
+std::string TrustedProxiesBanner(const TConfig& Settings) {
+  std::string List;
+  for (const std::string& Address : Settings.TrustedProxies) List += (List.empty() ? "" : ", ") + Address;
+  return "trusted proxies = " + (List.empty() ? std::string("none") : List);
+}
+
 }  // namespace
 
 const std::vector<TSettingsMember>& SettingsMembers() {
@@ -62,6 +70,8 @@ const std::vector<TSettingsMember>& SettingsMembers() {
       {u"decimalSeparator",
        [](V Value, TConfig& S) { S.DecimalSeparator = TDecimalSeparator(ChoiceOf(Value, {u"regional", u"point"})); },
        DecimalSeparatorBanner},
+      {u"listenAddress", [](V Value, TConfig& S) { S.ListenAddress = IPv4Of(Value); }, ListenAddressBanner},
+      {u"trustedProxies", [](V Value, TConfig& S) { S.TrustedProxies = IPv4ListOf(Value); }, TrustedProxiesBanner},
   };
   return Members;
 }
