@@ -64,6 +64,20 @@ def replaced(text, old, new):
     return text.replace(old, new)
 
 
+# stunnel's client mode as docs/client.md shows it for Windows clients:
+# plain on its own port, TLS to the gateway's stunnel.
+CLIENT_MODE = """
+[client-mode]
+client = yes
+accept = 127.0.0.1:%d
+connect = 127.0.0.1:%d
+verifyChain = yes
+CAfile = %s
+checkHost = localhost
+sslVersionMin = TLSv1.2
+"""
+
+
 def stunnel_config(gateway_port):
     """deploy/stunnel/vorlane.conf for this test: its service, and a copy of
     it with the mutual TLS lines switched on; without setuid."""
@@ -79,7 +93,8 @@ def stunnel_config(gateway_port):
     plain = replaced(section, "accept = 9979", "accept = 127.0.0.1:%d" % ports["stunnel"])
     mutual = re.sub(r"(?m)^;(verifyChain|requireCert|CAfile)", r"\1", section)
     mutual = replaced(mutual, "accept = 9979", "accept = 127.0.0.1:%d" % ports["stunnel-mutual"])
-    return head + "[vorlane]" + plain + "\n[vorlane-mutual]" + mutual
+    return head + "[vorlane]" + plain + "\n[vorlane-mutual]" + mutual + CLIENT_MODE % (
+        ports["stunnel-client"], ports["stunnel"], files["ca.pem"])
 
 
 def haproxy_config(gateway_port):
@@ -129,7 +144,7 @@ def setUpModule():
     gateway = start(Gateway([config_arg(folder, settings), "/threads=2", "/commandkey=" + KEY],
                             server_pipe=server.pipe, cwd=folder))
     gateway.wait_ready()
-    for name in ("stunnel", "stunnel-mutual", "haproxy"):
+    for name in ("stunnel", "stunnel-mutual", "stunnel-client", "haproxy"):
         with socket.socket() as s:
             s.bind(("127.0.0.1", 0))
             ports[name] = s.getsockname()[1]
@@ -269,6 +284,11 @@ class QueryClient(unittest.TestCase):
                 self.assertIn(problem, err)
                 if status == 0:
                     self.assertIn("ok: 1", out)
+
+    def test_plain_client_through_stunnel_in_client_mode(self):
+        code, out, err = run_client("--port", str(ports["stunnel-client"]), "test")
+        self.assertEqual(code, 0, err)
+        self.assertIn("ok: 1", out)
 
     def test_the_system_store_does_not_trust_the_test_ca(self):
         code, out, err = run_client("--port", str(ports["stunnel"]), "--tls", "test")
