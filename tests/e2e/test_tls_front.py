@@ -20,6 +20,7 @@ import unittest
 
 from clients import CONNECTED, SESSION_LINE, session_lines, session_of, wait_until
 from harness import SLOW, WINDOWS, Gateway, Process, Telvexd, config_arg, program
+from test_client import run_client
 
 DEPLOY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "deploy")
 KEY = "tls-key"
@@ -127,13 +128,18 @@ def start(process):
     return process
 
 
+def why_not_here():
+    """Why the terminators cannot run here, or None."""
+    if WINDOWS:
+        return "the terminators run on Linux only"
+    missing = [name for name in TERMINATORS if not shutil.which(name)]
+    return "not installed: " + ", ".join(missing) if missing else None
+
+
 def setUpModule():
     global server, gateway
-    if WINDOWS:
-        raise unittest.SkipTest("the terminators run on Linux only")
-    missing = [name for name in TERMINATORS if not shutil.which(name)]
-    if missing:
-        raise unittest.SkipTest("not installed: " + ", ".join(missing))
+    if why_not_here():
+        return
     folder = tempfile.mkdtemp(prefix="vorlane-e2e-")
     unittest.addModuleCleanup(shutil.rmtree, folder, ignore_errors=True)
     files.update(make_certificates(folder))
@@ -192,7 +198,14 @@ def is_connected(line):
     return bool(match and CONNECTED.match(match.group(2)))
 
 
-class Front(unittest.TestCase):
+class WithTerminators(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        if why_not_here():
+            raise unittest.SkipTest(why_not_here())
+
+
+class Front(WithTerminators):
     FRONTS = (("stunnel", False), ("stunnel-mutual", True), ("haproxy", True))
 
     def test_python_client_is_served_and_logged_with_its_own_address(self):
@@ -250,16 +263,7 @@ class Front(unittest.TestCase):
                 self.assertEqual(count(is_connected), before + 1)
 
 
-def run_client(*args, env=None):
-    full_env = dict(os.environ)
-    full_env.pop("VORLANE_COMMAND_KEY", None)
-    full_env.update(env or {})
-    result = subprocess.run(program("vorlane-query") + list(args), stdin=subprocess.DEVNULL, capture_output=True,
-                            env=full_env, timeout=60)
-    return result.returncode, result.stdout.decode(), result.stderr.decode()
-
-
-class QueryClient(unittest.TestCase):
+class QueryClient(WithTerminators):
     def tls(self, front, *args):
         return ["--port", str(ports[front]), "--tls", "--ca", files["ca.pem"]] + list(args)
 
@@ -320,6 +324,14 @@ class QueryClient(unittest.TestCase):
                 code, out, err = run_client(*args, "test")
                 self.assertEqual(code, 2)
                 self.assertIn("usage: vorlane-query", err)
+
+
+@unittest.skipUnless(WINDOWS, "the Windows build has no TLS of its own")
+class WindowsClient(unittest.TestCase):
+    def test_tls_is_not_available(self):
+        code, out, err = run_client("--tls", "test")
+        self.assertEqual(code, 2)
+        self.assertIn("--tls is not available in this build", err)
 
 
 if __name__ == "__main__":
