@@ -3,9 +3,10 @@
 //   telvexd [--pipe NAME] [--dataset FILE] [--admin PORT]
 //
 // Serves the dataset (default: datasets/demo.json beside the program, else
-// the project's sim/datasets/demo.json) on pipe NAME (default TMS), with
-// the admin interface on loopback TCP port PORT when given. Prints
-// "telvexd ready" once it accepts connections; a console interrupt ends it.
+// in the installed data folder, else the project's sim/datasets/demo.json)
+// on pipe NAME (default TMS), with the admin interface on loopback TCP port
+// PORT when given. Prints "telvexd ready" once it accepts connections; a
+// console interrupt ends it.
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +22,7 @@
 #include "UPipeService.h"
 #include "USimulator.h"
 #include "platform/Console.h"
+#include "platform/Process.h"
 #include "protocol/UTvxTime.h"
 
 namespace {
@@ -69,12 +71,17 @@ TOptions ReadOptions(int Count, char** Arguments) {
   return Options;
 }
 
-// The demo dataset beside the program, else in the project's sources.
-std::string DefaultDataset(const char* Program) {
+// The demo dataset beside the program (the build tree, the Windows
+// package), else in the data folder of an installation (the program in
+// bin/, the datasets in share/vorlane/datasets/), else in the project's
+// sources.
+std::string DefaultDataset() {
   namespace fs = std::filesystem;
-  std::error_code Error;
-  const fs::path Beside = fs::path(Program).parent_path() / "datasets" / "demo.json";
-  if (fs::exists(Beside, Error)) return Beside.string();
+  const fs::path Folder = ProgramPath().parent_path();
+  for (const fs::path& Candidate : {Folder / "datasets", Folder / TELVEXD_INSTALLED_DATASETS}) {
+    std::error_code Error;
+    if (fs::exists(Candidate / "demo.json", Error)) return (Candidate / "demo.json").lexically_normal().string();
+  }
   return TELVEXD_SOURCE_DATASETS "/demo.json";
 }
 
@@ -142,8 +149,9 @@ int Run(const TOptions& Options) {
 }  // namespace
 
 int main(int Count, char** Arguments) {
+  IgnoreBrokenPipes();
   TOptions Options = ReadOptions(Count, Arguments);
-  if (Options.Dataset.empty()) Options.Dataset = DefaultDataset(Arguments[0]);
+  if (Options.Dataset.empty()) Options.Dataset = DefaultDataset();
   try {
     InstallConsoleHandler(RequestStop);
     return Run(Options);

@@ -30,7 +30,9 @@ bool ScanTextSwitch(const std::string& Entry, const char* Pattern, std::string& 
 // Windows path with spaces needs no more than the quotes of its entry.
 void TakeConfigFile(const std::string& Entry, std::string& Field) {
   const std::string_view Switch = "/config=";
-  if (Entry.size() > Switch.size() && Entry.compare(0, Switch.size(), Switch) == 0) Field = Entry.substr(Switch.size());
+  if (Entry.size() > Switch.size() && Entry.compare(0, Switch.size(), Switch) == 0) {
+    Field = Entry.substr(Switch.size());
+  }
 }
 
 void ApplyEntry(const std::string& Entry, TConfig& Settings) {

@@ -17,8 +17,8 @@
 namespace {
 
 const char* const Rule = "====================";
-// Cycles of about a second between two periodic checks.
-const int CheckEvery = 120;
+// A cycle of about a second; Config.CheckSeconds cycles between two
+// periodic checks.
 const uint32_t CycleMs = 1000;
 // The system's queue of connections not yet accepted must hold a burst of
 // as many clients as the listener admits: a shorter one drops connections
@@ -72,7 +72,8 @@ void PeriodicCheck() {
 // Cycles of about a second until a console control event or the stop
 // event; the first periodic check runs at once.
 void Supervise(THostEventHandle StopEvent) {
-  for (int Counter = CheckEvery - 1;;) {
+  const uint32_t CheckEvery = Config.CheckSeconds;
+  for (uint32_t Counter = CheckEvery - 1;;) {
     if (++Counter == CheckEvery) {
       Counter = 0;
       PeriodicCheck();

@@ -2,15 +2,15 @@
 #include "app/USettings.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <utility>
 
 #include "app/USettingsMembers.h"
 #include "app/USettingsValue.h"
 #include "crypto/UKeyFile.h"
 #include "json/UJson.h"
+#include "net/ULogSafe.h"
 #include "platform/CodePage.h"
+#include "platform/FileAccess.h"
 
 namespace {
 
@@ -18,10 +18,8 @@ using TMembers = std::vector<std::pair<const TSettingsMember*, TJsonPtr>>;
 
 // The file's object, its text decoded from UTF-8.
 TJsonPtr ReadObject(const std::string& Path) {
-  std::ifstream File(Path, std::ios::binary);
-  if (!File) throw ESettings("cannot be read");
-  std::string Bytes(std::istreambuf_iterator<char>(File), {});
-  if (File.bad()) throw ESettings("cannot be read");
+  std::string Bytes;
+  if (!ReadWholeFile(Path, Bytes)) throw ESettings("cannot be read");
   std::string_view Text = Bytes;
   if (Text.substr(0, 3) == "\xEF\xBB\xBF") Text.remove_prefix(3);
   // A key or a name garbled by a wrong encoding must not pass unnoticed.
@@ -38,7 +36,11 @@ const TSettingsMember* FindMember(std::u16string_view Name) {
   return Found == Members.end() ? nullptr : &*Found;
 }
 
-std::string Named(std::u16string_view Name, const std::string& Problem) { return Utf16ToAnsi(Name) + ": " + Problem; }
+// A member's name and a problem, as one log line: the name of an unknown
+// member may hold any character.
+std::string Named(std::u16string_view Name, const std::string& Problem) {
+  return LogSafeText(Utf16ToAnsi(Name)) + ": " + Problem;
+}
 
 // The members of Object, each checked to be in the table, and no two that
 // exclude each other.

@@ -22,6 +22,19 @@ void ReadCommandKeyFile(const TJsonPtr& Value, TConfig& Settings) {
   Settings.CommandKey = Utf16ToLocale(AnsiToUtf16(ReadPrivateKeyFile(Settings.CommandKeyFile)));
 }
 
+void ReadCheckSeconds(const TJsonPtr& Value, TConfig& Settings) {
+  Settings.CheckSeconds = static_cast<uint32_t>(IntegerIn(Value, 5, 3600));
+}
+
+// The choices are in the order of their enumerations.
+void ReadCharset(const TJsonPtr& Value, TConfig& Settings) {
+  Settings.Charset = TCharset(ChoiceOf(Value, {u"ansi", u"utf-8"}));
+}
+
+void ReadDecimalSeparator(const TJsonPtr& Value, TConfig& Settings) {
+  Settings.DecimalSeparator = TDecimalSeparator(ChoiceOf(Value, {u"regional", u"point"}));
+}
+
 std::string KeyBanner(const TConfig& Settings) {
   return Settings.CommandKeyFile.empty() ? "command key = set" : "command key = from file " + Settings.CommandKeyFile;
 }
@@ -51,27 +64,28 @@ std::string TrustedProxiesBanner(const TConfig& Settings) {
 
 const std::vector<TSettingsMember>& SettingsMembers() {
   using V = const TJsonPtr&;
-  // The choices of charset and decimalSeparator are in the order of their enumerations.
   static const std::vector<TSettingsMember> Members = {
-      {u"server", [](V Value, TConfig& S) { S.Server = LocaleText(Value); }, nullptr},
-      {u"pipe", [](V Value, TConfig& S) { S.Pipe = LocaleText(Value); }, nullptr},
-      {u"port", [](V Value, TConfig& S) { S.Port = Short(Value, 1, 65535); }, nullptr},
-      {u"timeout", [](V Value, TConfig& S) { S.Timeout = Short(Value, 1, 60); }, nullptr},
-      {u"length", [](V Value, TConfig& S) { S.Length = Short(Value, 1, 8192); }, nullptr},
-      {u"threads", [](V Value, TConfig& S) { S.Threads = Short(Value, 1, 32); }, nullptr},
-      {u"log", [](V Value, TConfig& S) { S.Log = Short(Value, 0, 1); }, nullptr},
-      {u"commandKey", [](V Value, TConfig& S) { S.CommandKey = LocaleText(Value); }, KeyBanner},
-      {u"commandKeyFile", ReadCommandKeyFile, KeyBanner},
-      {u"checkSeconds",
-       [](V Value, TConfig& S) { S.CheckSeconds = static_cast<uint32_t>(IntegerIn(Value, 5, 3600)); },
-       CheckSecondsBanner},
-      {u"charset", [](V Value, TConfig& S) { S.Charset = TCharset(ChoiceOf(Value, {u"ansi", u"utf-8"})); },
-       CharsetBanner},
-      {u"decimalSeparator",
-       [](V Value, TConfig& S) { S.DecimalSeparator = TDecimalSeparator(ChoiceOf(Value, {u"regional", u"point"})); },
-       DecimalSeparatorBanner},
-      {u"listenAddress", [](V Value, TConfig& S) { S.ListenAddress = IPv4Of(Value); }, ListenAddressBanner},
-      {u"trustedProxies", [](V Value, TConfig& S) { S.TrustedProxies = IPv4ListOf(Value); }, TrustedProxiesBanner},
+      {u"server", [](V Value, TConfig& S) { S.Server = LocaleText(Value); }, nullptr, "text: as /server"},
+      {u"pipe", [](V Value, TConfig& S) { S.Pipe = LocaleText(Value); }, nullptr, "text: as /pipe"},
+      {u"port", [](V Value, TConfig& S) { S.Port = Short(Value, 1, 65535); }, nullptr, "1 to 65535: as /port"},
+      {u"timeout", [](V Value, TConfig& S) { S.Timeout = Short(Value, 1, 60); }, nullptr, "1 to 60: as /timeout"},
+      {u"length", [](V Value, TConfig& S) { S.Length = Short(Value, 1, 8192); }, nullptr, "1 to 8192: as /length"},
+      {u"threads", [](V Value, TConfig& S) { S.Threads = Short(Value, 1, 32); }, nullptr, "1 to 32: as /threads"},
+      {u"log", [](V Value, TConfig& S) { S.Log = Short(Value, 0, 1); }, nullptr, "0 or 1: as /log"},
+      {u"commandKey", [](V Value, TConfig& S) { S.CommandKey = LocaleText(Value); }, KeyBanner,
+       "text: the command key, as /commandkey"},
+      {u"commandKeyFile", ReadCommandKeyFile, KeyBanner,
+       "path: a file whose first line is the command key; others may not read it"},
+      {u"checkSeconds", ReadCheckSeconds, CheckSecondsBanner,
+       "5 to 3600: seconds between two checks of the server connection and the log (120)"},
+      {u"charset", ReadCharset, CharsetBanner,
+       "\"ansi\" (the default) or \"utf-8\": the code page of queries and answers"},
+      {u"decimalSeparator", ReadDecimalSeparator, DecimalSeparatorBanner,
+       "\"regional\" (the default) or \"point\": the separator in the number texts of answers"},
+      {u"listenAddress", [](V Value, TConfig& S) { S.ListenAddress = IPv4Of(Value); }, ListenAddressBanner,
+       "IPv4 address: the one local address the port is opened on (\"0.0.0.0\": all)"},
+      {u"trustedProxies", [](V Value, TConfig& S) { S.TrustedProxies = IPv4ListOf(Value); }, TrustedProxiesBanner,
+       "array of IPv4 addresses: proxies whose connections name their client in a PROXY header"},
   };
   return Members;
 }

@@ -1,7 +1,8 @@
 // USettingsMembers: the members of the settings file, one row each: its
 // name, the reader that checks its value and stores it in the settings,
-// and, for a member that the switch lines of the banner do not show, the
-// banner line that shows it. Adding a member is one row and its reader.
+// for a member that the switch lines of the banner do not show the banner
+// line that shows it, and its line of --help. Adding a member is one row
+// and its reader.
 //
 // Read by the main thread at start-up only.
 #pragma once
@@ -22,6 +23,8 @@ struct TSettingsMember {
   // The banner line's text without "- " and ",", e.g. "charset = utf-8";
   // null for the members that the switch lines already show.
   std::string (*Banner)(const TConfig& Settings);
+  // What --help says of the member: its values and what it sets.
+  const char* Help;
 };
 
 // Every member, in the order of their banner lines.

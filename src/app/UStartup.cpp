@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "app/UConfig.h"
+#include "app/UHelp.h"
 #include "app/UHost.h"
 #include "app/UServe.h"
 #include "app/USettings.h"
 #include "app/UVariant.h"
+#include "app/UVersion.h"
 #include "common/UCommon.h"
 #include "common/ULog.h"
 #include "platform/Console.h"
@@ -21,7 +23,6 @@
 
 namespace {
 
-const char* const Version = "1.66 20-Mar-2013";
 const char* const Rule = "====================";
 
 // Every console control event asks for a stop; the supervision loop sees it.
@@ -38,7 +39,7 @@ void InstallControlHandler() {
 
 void WriteBanner(const std::vector<std::u16string_view>& FileSet) {
   WriteLog("Starting application...", 0);
-  WriteLog(std::string("Vorlane, version ") + Version, 0);
+  WriteLog(std::string("Vorlane, version ") + GatewayVersion, 0);
   WriteLog(Rule, 0);
   WriteLog("Settings:", 0);
   WriteLog("- server = " + Config.Server + "\\" + Config.Pipe + ",", 0);
@@ -109,6 +110,7 @@ int Connect(TArgs& Args) {
 }  // namespace
 
 int RunGateway(int Argc, const char* const* Argv) {
+  if (AnswerHelpOrVersion(Argc, Argv)) return 0;
   InstallControlHandler();
   // The kept entries are handed to the process monitor and stay valid
   // until the process ends.

@@ -3,10 +3,12 @@
 #include <charconv>
 #include <cmath>
 
+#include "common/UCommon.h"
 #include "platform/Regional.h"
 
 std::string FixedText(double Value, int Decimals) {
-  return FixedText(Value, Decimals, RegionalSettings().DecimalSeparator);
+  const bool Point = Config.DecimalSeparator == TDecimalSeparator::Point;
+  return FixedText(Value, Decimals, Point ? std::string(".") : RegionalSettings().DecimalSeparator);
 }
 
 std::string FixedText(double Value, int Decimals, const std::string& DecimalSeparator) {

@@ -1,7 +1,7 @@
 // UNumberText: numbers as the readings, retrospective and event texts show
 // them: fixed notation with a chosen number of decimals, the host's regional
-// decimal separator, a minus sign for negative values and no thousands
-// separator.
+// decimal separator (or "." when Config.DecimalSeparator says so), a minus
+// sign for negative values and no thousands separator.
 //
 // The digits come from our own code (std::to_chars on the exact binary
 // value), never from the C runtime's printf, so that both builds write the

@@ -1,7 +1,5 @@
 #include "crypto/UKeyFile.h"
 
-#include <fstream>
-#include <iterator>
 #include <string_view>
 
 #include "platform/CodePage.h"
@@ -21,9 +19,9 @@ std::string KeyOfFile(const std::string& Text) {
 }  // namespace
 
 std::string ReadKeyFile(const std::string& Path) {
-  std::ifstream File(Path, std::ios::binary);
-  if (!File) throw EKeyFile("cannot read the key file " + Path);
-  std::string Key = KeyOfFile(std::string(std::istreambuf_iterator<char>(File), {}));
+  std::string Text;
+  if (!ReadWholeFile(Path, Text)) throw EKeyFile("cannot read the key file " + Path);
+  std::string Key = KeyOfFile(Text);
   if (Key.empty()) throw EKeyFile("the key file " + Path + " holds no key on its first line");
   return Key;
 }

@@ -1,5 +1,5 @@
 // UEventFilter: the importance and address tests of the event queries.
-#include "events/UEvents.h"
+#include "events/UEventFilter.h"
 
 std::string FilterAddrText(const TEventFilter& Filter) {
   if (Filter.FilterAddr.Point == 0) return {};

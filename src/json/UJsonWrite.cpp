@@ -11,22 +11,43 @@ namespace {
 
 void WriteValue(std::u16string& Out, const TJsonPtr& Value);
 
-// Only NUL, '"', '/' and '\' are escaped; everything else stands as it is.
-void WriteString(std::u16string& Out, std::u16string_view Text) {
-  constexpr std::u16string_view Special(u"\0\"/\\", 4);
-  Out.push_back(u'"');
-  for (;;) {
-    const std::size_t Next = Text.find_first_of(Special);
-    Out.append(Text.substr(0, Next));
-    if (Next == std::u16string_view::npos) break;
-    if (Text[Next] == u'\0') {
-      Out += u"\\u0000";
-    } else {
-      Out.push_back(u'\\');
-      Out.push_back(Text[Next]);
-    }
-    Text.remove_prefix(Next + 1);
+// The escape of one character, or an empty view for a character that stands
+// as it is. Control characters are escaped so that strict JSON readers
+// accept the text: the five with a short form take it, the rest \u00xx.
+std::u16string_view Escape(char16_t Unit, char16_t (&Buffer)[6]) {
+  switch (Unit) {
+    case u'"': return u"\\\"";
+    case u'/': return u"\\/";
+    case u'\\': return u"\\\\";
+    case u'\b': return u"\\b";
+    case u'\f': return u"\\f";
+    case u'\n': return u"\\n";
+    case u'\r': return u"\\r";
+    case u'\t': return u"\\t";
+    default: break;
   }
+  if (Unit >= 0x20) return {};
+  constexpr char16_t Hex[] = u"0123456789abcdef";
+  Buffer[0] = u'\\';
+  Buffer[1] = u'u';
+  Buffer[2] = Buffer[3] = u'0';
+  Buffer[4] = Hex[Unit >> 4];
+  Buffer[5] = Hex[Unit & 0xF];
+  return {Buffer, 6};
+}
+
+void WriteString(std::u16string& Out, std::u16string_view Text) {
+  Out.push_back(u'"');
+  char16_t Buffer[6];
+  std::size_t Plain = 0;  // start of the run not yet written
+  for (std::size_t Index = 0; Index < Text.size(); ++Index) {
+    const std::u16string_view Escaped = Escape(Text[Index], Buffer);
+    if (Escaped.empty()) continue;
+    Out.append(Text.substr(Plain, Index - Plain));
+    Out.append(Escaped);
+    Plain = Index + 1;
+  }
+  Out.append(Text.substr(Plain));
   Out.push_back(u'"');
 }
 

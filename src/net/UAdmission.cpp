@@ -24,12 +24,12 @@ void LogRefusal(const std::string& Address, TRefusal Reason) {
   WriteLog("Client " + Address + " force-disconnected - " + Why, 1);
 }
 
-bool Refuses(const TWhiteList& WhiteList, const std::string& Address) {
+bool Refuses(const TWhiteList& WhiteList, const std::string& Address, bool HasRoom) {
   if (!WhiteList.Admits(Address)) {
     LogRefusal(Address, TRefusal::NotInWhiteList);
     return true;
   }
-  if (ClientCount >= Config.Threads) {
+  if (ClientCount >= Config.Threads || !HasRoom) {
     LogRefusal(Address, TRefusal::MaxClients);
     return true;
   }

@@ -1,6 +1,7 @@
 #include "net/USocket.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -13,6 +14,7 @@
 #include "net/ULogSafe.h"
 #include "net/UProxyHeader.h"
 #include "net/UTransfer.h"
+#include "net/UWireText.h"
 #include "platform/CodePage.h"
 #include "platform/Threads.h"
 #include "queries/UQuery.h"
@@ -21,6 +23,45 @@ namespace {
 
 // The receive buffer of one query.
 constexpr int ReceiveBufferSize = 8192;
+
+// The client limit counts a session until its answer is sent: the client
+// takes the end of the answer as the end of its session and may connect
+// again at once. What is left, draining the client's last bytes so that
+// closing does not reset an answer still in flight, is bounded apart, or
+// a client that keeps sending after its answer would hold a thread and a
+// socket outside the limit: at most DrainSlots sessions drain at once, each
+// for at most DrainTime (and DrainLimit bytes); a session that finds every
+// slot taken closes at once, dropping only the bytes already there. Sessions
+// count themselves in ClientCount on their own thread, so a burst could
+// outrun that count: the listener also starts no session while
+// Config.Threads + DrainSlots are alive, counted from Start to the end.
+constexpr std::chrono::milliseconds DrainTime{1000};
+std::atomic<int> AliveSessions{0};
+std::atomic<int> DrainingSessions{0};
+
+// One of the DrainSlots while it lives, when one was free.
+class TDrainSlot {
+ public:
+  TDrainSlot() : Taken_(Take()) {}
+  ~TDrainSlot() {
+    if (Taken_) --DrainingSessions;
+  }
+  TDrainSlot(const TDrainSlot&) = delete;
+  TDrainSlot& operator=(const TDrainSlot&) = delete;
+
+  std::chrono::milliseconds Linger() const { return Taken_ ? DrainTime : std::chrono::milliseconds::zero(); }
+
+ private:
+  static bool Take() {
+    int Now = DrainingSessions;
+    while (Now < TSocketThread::DrainSlots) {
+      if (DrainingSessions.compare_exchange_weak(Now, Now + 1)) return true;
+    }
+    return false;
+  }
+
+  const bool Taken_;
+};
 
 std::chrono::milliseconds ClientTimeout() { return std::chrono::seconds(Config.Timeout); }
 
@@ -46,7 +87,7 @@ class TCountedSession {
   bool Out_ = false;
 };
 
-std::string ToAnsiJson(const TJsonPtr& Value) { return Utf16ToAnsi(ToJsonText(Value)); }
+std::string ToWireJson(const TJsonPtr& Value) { return Utf16ToWire(ToJsonText(Value)); }
 
 }  // namespace
 
@@ -71,9 +112,20 @@ void TSocketThread::Launch(std::unique_ptr<TSocketThread> Session) {
   }).detach();
 }
 
+bool TSocketThread::HasRoom() { return AliveSessions < Config.Threads + DrainSlots; }
+
+int TSocketThread::Alive() { return AliveSessions; }
+
 TSocketThread::TSocketThread(TSocketHandle Socket, std::string Address,
                              std::shared_ptr<const TWhiteList> ProxyWhiteList)
-    : Socket_(Socket), Address_(std::move(Address)), ProxyWhiteList_(std::move(ProxyWhiteList)) {}
+    : Socket_(Socket), Address_(std::move(Address)), ProxyWhiteList_(std::move(ProxyWhiteList)) {
+  ++AliveSessions;
+}
+
+TSocketThread::~TSocketThread() {
+  Socket_.Close();
+  --AliveSessions;
+}
 
 void TSocketThread::Execute() {
   if (Socket_.Get() == InvalidSocket) return;
@@ -90,7 +142,8 @@ void TSocketThread::Execute() {
   // the end of its session and may connect again at once, and must not be
   // refused for a session that only waits for its close.
   uint16_t Count = Counted.CountOut();
-  CloseAfterAnswer(Socket_, ClientTimeout());
+  const TDrainSlot Drain;
+  CloseAfterAnswer(Socket_, Drain.Linger());
   Log(Address_ + " disconnected, total clients - " + std::to_string(Count));
 }
 
@@ -120,7 +173,7 @@ std::string TSocketThread::AnswerBytes() {
     Log(LogSafeText(Error.what()));
     TJsonPtr Answer = NewObject();
     PutString(Answer, u"error", AnsiToUtf16(Error.what()));
-    return ToAnsiJson(Answer);
+    return ToWireJson(Answer);
   }
 }
 
@@ -130,7 +183,7 @@ std::string TSocketThread::AnswerOfQuery() {
   // The parse that tells a complete query is the one dispatched.
   TJsonPtr Query;
   auto Parses = [&Query](std::string_view Bytes) {
-    Query = ParseJson(AnsiToUtf16(Bytes));
+    Query = ParseJson(WireToUtf16(Bytes));
     return static_cast<bool>(Query);
   };
   // One byte more than the longest query tells a query that is too long.
@@ -138,9 +191,9 @@ std::string TSocketThread::AnswerOfQuery() {
   if (ShutdownRequested) throw EQueryError("Gate is closing now");
   if (Bytes.empty()) throw EQueryError("No data");
   if (Bytes.size() > Config.Length) throw EQueryError("Query too long");
-  Log("Query: " + LogSafeText(Bytes));
+  Log("Query: " + LogSafeText(WireToAnsi(Bytes)));
   if (!Query) throw EQueryError("ERROR: invalid format");
-  return ToAnsiJson(DispatchQuery(Query));
+  return ToWireJson(DispatchQuery(Query));
 }
 
 void TSocketThread::Log(const std::string& Text) const { WriteLog(Prefix_ + Text, 1); }

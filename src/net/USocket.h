@@ -9,6 +9,11 @@
 // PROXY protocol header and admits the client it names; from then on the
 // client's address is the session's address for everything, as if the
 // client had connected directly.
+//
+// What is left of a session after its answer (draining the client's last
+// bytes, closing) is bounded apart from the client limit, so that the
+// threads and sockets of sessions stay within Config.Threads + DrainSlots
+// whatever the clients do (see USocket.cpp).
 #pragma once
 
 #include <memory>
@@ -19,6 +24,10 @@
 
 class TSocketThread {
  public:
+  // Sessions beyond Config.Threads that may be alive at once: room for
+  // those that drain or close after their answer.
+  static constexpr int DrainSlots = 4;
+
   // Serves Socket, whose client has the address text Address, on a new
   // thread one priority step below normal; returns at once. Takes the
   // socket on every path: when no thread can be started it is closed and
@@ -32,6 +41,16 @@ class TSocketThread {
   // refused client, are closed without an answer and logged.
   static void StartProxied(TSocketHandle Socket, std::string ProxyAddress,
                            std::shared_ptr<const TWhiteList> WhiteList);
+  // True when one more session may start: fewer than Config.Threads +
+  // DrainSlots sessions are alive, counted or not. REQUIRES: called on the
+  // listener thread, the only one that starts sessions, before Start or
+  // StartProxied.
+  static bool HasRoom();
+  // Sessions alive now: started and not yet ended.
+  static int Alive();
+
+  // Closes the socket, then counts the session out of those alive.
+  ~TSocketThread();
 
   TSocketThread(const TSocketThread&) = delete;
   TSocketThread& operator=(const TSocketThread&) = delete;

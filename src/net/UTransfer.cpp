@@ -69,11 +69,16 @@ bool SendAll(TSocketHandle Socket, std::string_view Bytes, std::chrono::millisec
   return true;
 }
 
-void CloseAfterAnswer(TSocketGuard& Socket, std::chrono::milliseconds Timeout) {
-  const auto Deadline = TClock::now() + Timeout;
+void CloseAfterAnswer(TSocketGuard& Socket, std::chrono::milliseconds Linger) {
+  const auto Deadline = TClock::now() + Linger;
   SocketShutdownSend(Socket.Get());
   char Dropped[4096];
-  while (MoreArrives(Socket.Get(), Deadline) && SocketReceive(Socket.Get(), Dropped, sizeof Dropped) > 0) {
+  std::size_t Drained = 0;
+  // Past the deadline the wait is 0: bytes already there are still taken.
+  while (Drained < DrainLimit && SocketWaitReadable(Socket.Get(), std::max(NextWait(Deadline), 0)) == 1) {
+    int Count = SocketReceive(Socket.Get(), Dropped, sizeof Dropped);
+    if (Count <= 0) break;
+    Drained += static_cast<std::size_t>(Count);
   }
   Socket.Close();
 }

@@ -43,9 +43,13 @@ std::string ReceiveHeader(TSocketHandle Socket, std::chrono::milliseconds Timeou
 // or Timeout has passed since the start. True when every byte went out.
 bool SendAll(TSocketHandle Socket, std::string_view Bytes, std::chrono::milliseconds Timeout);
 
+// Most bytes that CloseAfterAnswer reads and drops.
+inline constexpr std::size_t DrainLimit = 1 << 20;
+
 // Ends the connection after its answer: ends the sending direction, then
 // reads and drops what the client still sends (while it comes within
-// QueryPieceGap, for at most Timeout) before closing. Closing with unread
+// QueryPieceGap, for at most Linger; with Linger 0 only what has arrived
+// already), at most DrainLimit bytes, before closing. Closing with unread
 // bytes would reset the connection, and a reset can destroy an answer that
 // the client has not read yet.
-void CloseAfterAnswer(TSocketGuard& Socket, std::chrono::milliseconds Timeout);
+void CloseAfterAnswer(TSocketGuard& Socket, std::chrono::milliseconds Linger);

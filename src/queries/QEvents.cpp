@@ -3,12 +3,14 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 
-#include "events/UEvents.h"
+#include "events/UEventFilter.h"
+#include "events/UServerLookup.h"
 #include "platform/CodePage.h"
-#include "queries/QEventsLeakCheck.h"
 #include "telemetry/Telemetry.h"
 #include "telemetry/UServer.h"
+#include "telemetry/UTimeText.h"
 
 namespace {
 
@@ -29,6 +31,14 @@ void RequireEvents() {
 // Event numbers move in 64-bit steps that wrap rather than overflow.
 int64_t WrappingSub(int64_t A, int64_t B) {
   return static_cast<int64_t>(static_cast<uint64_t>(A) - static_cast<uint64_t>(B));
+}
+
+// The present event number; a query that starts from it fails without it
+// rather than counting from 0.
+int64_t CurrentEventNumber() {
+  const std::optional<TElix> Current = CurrentEventIndex();
+  if (!Current) throw EQueryError("ERROR: current event index unavailable");
+  return Current->EventNumber;
 }
 
 TElix IndexAt(int64_t EventNumber) {
@@ -54,6 +64,7 @@ void ProduceEvents(const TJsonPtr& Answer, TElix& Index, const TEventFilter& Fil
   TJsonPtr Events = NewArray();
   PutValue(Answer, u"events", Events);
   const std::string AddrText = FilterAddrText(Filter);
+  TServerLookup Lookup;
   int64_t Count = 0;
   for (;;) {
     TEventPage Page;
@@ -64,7 +75,7 @@ void ProduceEvents(const TJsonPtr& Answer, TElix& Index, const TEventFilter& Fil
     if (!Page) return;
     for (const TEventNode* Node = Page.get(); Node; Node = Node->Next) {
       if (++Count > MaxEvents) throw EQueryError(TooLarge);
-      std::optional<TEventLogRecord> Record = MakeEventLogRecord(Node->Event);
+      std::optional<TEventLogRecord> Record = MakeEventLogRecord(Node->Event, Lookup);
       if (Record && EventMatchesFilter(*Record, Filter, AddrText)) ArrayAppend(Events, EventItem(*Record));
     }
   }
@@ -102,34 +113,34 @@ void ReadAddress(const TJsonPtr& Query, TEventFilter& Filter) {
 }  // namespace
 
 void QueryEventsLatest(const TJsonPtr& Query, const TJsonPtr& Answer) {
-  const TEventLeakCheck LeakCheck;
   RequireEvents();
   const TJsonPtr Quantity = GetField(Query, u"quantity");
   if (Kind(Quantity) != TJsonKind::Integer) throw EQueryError("ERROR: events quantity missing or invalid");
   const int32_t Count = static_cast<int32_t>(AsInteger(Quantity));
   if (Count < 0) throw EQueryError("ERROR: events quantity missing or invalid");
   if (Count > MaxEvents) throw EQueryError(TooLarge);
-  TElix Index = IndexAt(WrappingSub(CurrentEventIndex().EventNumber, Count));
+  TElix Index = IndexAt(WrappingSub(CurrentEventNumber(), Count));
   ProduceEvents(Answer, Index, TEventFilter{});
 }
 
 void QueryEventsCurrent(const TJsonPtr& Query, const TJsonPtr& Answer) {
-  const TEventLeakCheck LeakCheck;
   RequireEvents();
   const TJsonPtr From = GetField(Query, u"fromEventId");
   if (!From) {
-    PutInteger(Answer, u"lastEventId", CurrentEventIndex().EventNumber);
+    PutInteger(Answer, u"lastEventId", CurrentEventNumber());
     return;
   }
   if (Kind(From) != TJsonKind::Integer) throw EQueryError("ERROR: event ID is invalid");
   TElix Index = IndexAt(AsInteger(From));
-  if (WrappingSub(CurrentEventIndex().EventNumber, Index.EventNumber) > MaxEvents) throw EQueryError(TooLarge);
+  // Without the present position the distance is not known; the producer's
+  // own count still bounds the answer.
+  const std::optional<TElix> Current = CurrentEventIndex();
+  if (Current && WrappingSub(Current->EventNumber, Index.EventNumber) > MaxEvents) throw EQueryError(TooLarge);
   ProduceEvents(Answer, Index, TEventFilter{});
   PutInteger(Answer, u"lastEventId", Index.EventNumber);
 }
 
 void QueryEventsArchive(const TJsonPtr& Query, const TJsonPtr& Answer) {
-  const TEventLeakCheck LeakCheck;
   RequireEvents();
   TEventFilter Filter;
   ReadTimeSpan(Query, Filter);

@@ -60,6 +60,7 @@ struct TPointHistory {
   std::array<TRetroReading, MaxSamples> Samples{};
   bool SamplesRead = false;
   TAnalogFull Record{};
+  bool RecordRead = false;
   std::string Name;
 };
 
@@ -77,13 +78,15 @@ void ReadHistory(const TPointAddress& Address, const TRetroSpan& Span, TPointHis
   History.SamplesRead = StartFits && tvxTakeRetroTit(Handle, Address.Channel, Address.Rtu, Address.Point,
                                                      static_cast<int32_t>(Span.Start), StepHigh, Span.Count,
                                                      StepLow, History.Samples.data()) == 1;
-  if (tvxAnalogFull(Handle, Address.Channel, Address.Rtu, Address.Point, &History.Record, 0, 0) != 1)
-    History.Record = TAnalogFull{};
+  History.RecordRead = tvxAnalogFull(Handle, Address.Channel, Address.Rtu, Address.Point, &History.Record, 0, 0) == 1;
+  if (!History.RecordRead) History.Record = TAnalogFull{};
   ReadObjectName(TVX_KIND_ANALOG, Address.Channel, Address.Rtu, Address.Point, History.Name);
 }
 
 TJsonPtr SampleItems(const TPointHistory& History, uint16_t Count) {
-  const int Decimals = UnitsDecimals(History.Record.Units);
+  // Without the point's record its decimals are unknown: the samples are
+  // written as precisely as current analog values, not rounded to 0.
+  const int Decimals = History.RecordRead ? UnitsDecimals(History.Record.Units) : AnalogDecimals;
   TJsonPtr Items = NewArray();
   for (uint16_t Index = 0; Index < Count; ++Index) {
     const TRetroReading& Sample = History.Samples[Index];

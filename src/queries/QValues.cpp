@@ -28,7 +28,7 @@ TJsonPtr Item(const TStatusReading& Reading) {
 }
 TJsonPtr Item(const TAnalogReading& Reading) {
   if (!ValueUsable(Reading.Value, Reading.Flags)) return NoValueItem();
-  return ValueItem(FixedText(Reading.Value, 4), AnalogFlagLetters(Reading.Flags));
+  return ValueItem(FixedText(Reading.Value, AnalogDecimals), AnalogFlagLetters(Reading.Flags));
 }
 TJsonPtr Item(const TAccumReading& Reading) {
   if (!ValueUsable(Reading.Value, Reading.Flags)) return NoValueItem(true);

@@ -21,6 +21,10 @@ inline constexpr std::size_t MaxListPoints = 1000;
 
 using TAddressList = std::array<TPointAddress, MaxListPoints>;
 
+// The decimals of a current analog value ("instant"), which do not depend
+// on the point's units field.
+inline constexpr int AnalogDecimals = 4;
+
 // The units text: bytes from the first up to, not including, the first
 // blank or NUL, at most all 8.
 std::string UnitsText(const char (&Units)[8]);

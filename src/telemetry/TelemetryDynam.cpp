@@ -5,20 +5,11 @@
 #include <cstring>
 
 #include "common/UScan.h"
-#include "telemetry/TelemetryTexts.h"
+#include "telemetry/UAreaText.h"
 #include "telemetry/UServer.h"
 #include "telvex.h"
 
 namespace {
-
-char LowerAscii(char C) { return C >= 'A' && C <= 'Z' ? static_cast<char>(C - 'A' + 'a') : C; }
-
-bool SameKey(std::string_view A, std::string_view B) {
-  if (A.size() != B.size()) return false;
-  for (size_t I = 0; I < A.size(); ++I)
-    if (LowerAscii(A[I]) != LowerAscii(B[I])) return false;
-  return true;
-}
 
 void LoadObjectName(uint16_t Kind, TDynam& Dynam) {
   LockedCall(tvxGetObjectName, Kind, static_cast<uint16_t>(Dynam.Channel), static_cast<uint16_t>(Dynam.Rtu),
@@ -43,39 +34,6 @@ bool ScanReserve(const std::string& Properties, std::string_view Key, TDynam& Dy
 
 }  // namespace
 
-std::string AreaText(const char* Area, size_t Size) { return std::string(Area, strnlen(Area, Size)); }
-
-TClassData SplitClassData(std::string_view Text) {
-  TClassData Lines;
-  size_t Start = 0;
-  while (Start < Text.size()) {
-    size_t End = Text.find_first_of("\r\n", Start);
-    if (End == std::string_view::npos) End = Text.size();
-    if (End > Start) Lines.emplace_back(Text.substr(Start, End - Start));
-    Start = End + 1;
-  }
-  return Lines;
-}
-
-std::string ClassDataValue(const TClassData& Lines, std::string_view Key) {
-  for (const std::string& Line : Lines) {
-    const size_t Equals = Line.find('=');
-    if (Equals != std::string::npos && SameKey(std::string_view(Line).substr(0, Equals), Key))
-      return Line.substr(Equals + 1);
-  }
-  return {};
-}
-
-std::string TrimRightText(std::string_view Text) {
-  size_t End = Text.size();
-  while (End > 0 && static_cast<unsigned char>(Text[End - 1]) <= ' ') --End;
-  return std::string(Text.substr(0, End));
-}
-
-std::string TDynam::TagOf(std::string_view Prefix) const {
-  return std::string(Prefix) + std::to_string(Channel) + ":" + std::to_string(Rtu) + ":" + std::to_string(Point);
-}
-
 void TAnalogDynam::Load() {
   LoadObjectName(TVX_KIND_ANALOG, *this);
   KeepTrimmedName(*this);
@@ -98,15 +56,6 @@ void TStatusDynam::Load() {
     LoadObjectName(TVX_KIND_STATUS, *this);
   }
   KeepTrimmedName(*this);
-}
-
-std::string TStatusDynam::GetStateText() const {
-  if (PointState != 0 && PointState != 1) return {};
-  std::string Text = ClassDataValue(ClassData, PointState == 1 ? "1Txt" : "0Txt");
-  if (!Text.empty()) return Text;
-  const bool AlarmSignal = (AlarmFlag & TVX_FLAG_ALARM_SIGNAL) != 0;
-  if (PointState == 1) return std::string(AlarmSignal ? TextAlarmSet : TextOn);
-  return std::string(AlarmSignal ? TextAlarmCleared : TextOff);
 }
 
 void GetAlarmName(uint16_t Channel, uint16_t Rtu, uint16_t Point, uint16_t Number, char (&Buffer)[33]) {

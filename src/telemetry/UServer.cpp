@@ -1,10 +1,9 @@
 // UServer: the one connection to the telemetry server (see UServer.h).
 #include "telemetry/UServer.h"
 
-#include <cstring>
-
 #include "common/UCommon.h"
 #include "halvern.h"
+#include "telemetry/UAreaText.h"
 
 std::atomic<int32_t> ServerHandle{0};
 uint8_t ServerSlot[8];
@@ -17,9 +16,6 @@ namespace {
 enum : int { StateConnected = 1, StateDisconnected = 2 };
 
 void ReportState(int State) { strac_SetServerState(ServerSlot, State); }
-
-// The text of a NUL-padded buffer up to its first NUL (or its whole size).
-std::string TextOf(const char* Buffer, size_t Size) { return std::string(Buffer, strnlen(Buffer, Size)); }
 
 }  // namespace
 
@@ -53,24 +49,14 @@ std::string ServerTimeText() {
     std::lock_guard<std::mutex> Guard(ServerLock);
     tvxSystemTime(ServerHandle, Buffer, 0);
   }
-  return TextOf(Buffer, sizeof Buffer - 1);
+  return AreaText(Buffer, sizeof Buffer - 1);
 }
 
-void CheckEventsAvailable() {
-  TElix Index{};
-  std::lock_guard<std::mutex> Guard(ServerLock);
-  EventsAvailable = tvxGetCurrentElix(ServerHandle, &Index) != 0;
-}
+void CheckEventsAvailable() { EventsAvailable = CurrentEventIndex().has_value(); }
 
-TElix CurrentEventIndex() {
+std::optional<TElix> CurrentEventIndex() {
   TElix Index{};
   std::lock_guard<std::mutex> Guard(ServerLock);
-  tvxGetCurrentElix(ServerHandle, &Index);
+  if (tvxGetCurrentElix(ServerHandle, &Index) == 0) return std::nullopt;
   return Index;
-}
-
-std::string ServerTimeToText(int32_t Seconds) {
-  char Buffer[100] = {};
-  Utime2Str(Seconds, Buffer);
-  return TextOf(Buffer, sizeof Buffer);
 }

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "telvex.h"
@@ -38,5 +39,5 @@ void DisconnectServer();
 // REQUIRES: IsServerConnected() or ConnectServer() returned true.
 std::string ServerTimeText();
 void CheckEventsAvailable();
-TElix CurrentEventIndex();
-std::string ServerTimeToText(int32_t Seconds);
+// The log's present position; nothing when the library reports a failure.
+std::optional<TElix> CurrentEventIndex();

@@ -17,6 +17,7 @@ import time
 import unittest
 
 from test_commands import CYRILLIC
+from test_events import MESSAGE, WHEN, message, record
 from harness import CODEPAGE, SLOW, WINDOWS, Gateway, Telvexd, free_port, native_path, program, query
 
 # Cyrillic letters reach a program under wine only with the Russian locale.
@@ -337,14 +338,52 @@ class Follow(Client):
             self.skipTest("the gateway does not serve events-current yet")
         return int(re.search(r"lastEventId (\d+)", out).group(1))
 
-    def test_a_follower_too_far_behind_is_told_what_it_skipped(self):
+    def inject(self, raw):
+        self.assertTrue(self.server.admin({"op": "inject", "event": raw.hex()})["ok"])
+
+    def test_a_follower_far_behind_catches_up_while_events_keep_coming(self):
+        # 20 events a second: the gateway's present moves on between every
+        # two polls of the follower.
+        injected = []
+        stop = threading.Event()
+
+        def keep_coming():
+            while not stop.wait(0.05):
+                self.inject(record(WHEN, 0, 64, (3, 3, len(injected) + 1)))
+                injected.append(len(injected) + 1)
+
         start = self.position(self.port) - 2500
+        feeder = threading.Thread(target=keep_coming, daemon=True)
+        feeder.start()
+        self.addCleanup(feeder.join)
+        self.addCleanup(stop.set)
         out, err = self.follow(self.port, "--from", str(start))
         err.wait_for("fell more than 2000 events behind", timeout=20)
-        skipped = int(re.search(r"behind: (\d+) events after %d are skipped" % start, err.lines[0]).group(1))
+        later = len(injected) + 10
+        out.wait_for("  3:3:%d  " % later, timeout=20)
+        stop.set()
+        notices = [line for line in err.lines if "behind" in line]
+        self.assertEqual(len(notices), 1, err.lines)
+        skipped = int(re.search(r"behind: (\d+) events after %d are skipped$" % start, notices[0]).group(1))
         self.assertGreaterEqual(skipped, 500)
-        self.assertLess(skipped, 600)
-        out.wait_for("#", timeout=20)
+        # From where it went on, every event comes once and in order.
+        with out.cond:
+            numbers = [int(re.search(r"  3:3:(\d+)  ", line).group(1)) for line in out.lines if "  3:3:" in line]
+        self.assertEqual(numbers, list(range(numbers[0], numbers[0] + len(numbers))))
+        self.assertGreaterEqual(numbers[-1], later)
+
+    def test_one_line_per_event_with_a_two_line_message(self):
+        start = self.position(self.port)
+        as_json, _ = self.follow(self.port, "--json", "--from", str(start))
+        readable, _ = self.follow(self.port, "--from", str(start))
+        self.inject(record(WHEN, 1, MESSAGE, (0, 1, 0), message(0x01020066, b"Upper", b"lower")))
+        as_json.wait_for("lower", timeout=20)
+        readable.wait_for("lower", timeout=20)
+        with as_json.cond:
+            items = [json.loads(line) for line in as_json.lines]
+        self.assertIn("Upper\r\nlower", [item["n"] for item in items])
+        with readable.cond:
+            self.assertIn("  #MSG1:2:  Upper / lower  ", "\n".join(readable.lines))
 
     def test_each_event_once_across_a_restart_of_the_gateway(self):
         gateway = self.start_gateway()

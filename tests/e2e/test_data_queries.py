@@ -206,7 +206,8 @@ class Retro(DataQuery):
         query = retro("01.03.2014 00:00", "01.03.2014 00:10", 600, ["1.1.5", "1.1.5"])
         point = [{"v": num("110.13"), "f": "EM"}] * 2
         for call, first, label in (("tvxTakeRetroTit", [NO, NO], ["Напряжение", "кВ"]),
-                                   ("tvxAnalogFull", [{"v": "110", "f": "EM"}] * 2, ["Напряжение", ""]),
+                                   # Four decimals as "instant" writes, not the 0 of an empty units field.
+                                   ("tvxAnalogFull", [{"v": num("110.1270"), "f": "EM"}] * 2, ["Напряжение", ""]),
                                    ("tvxGetObjectName", point, ["", "кВ"])):
             with self.subTest(call=call):
                 self.fail_next(call)

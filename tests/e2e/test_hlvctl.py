@@ -1,9 +1,11 @@
-"""The host's side of supervision: hlvctl's own checks, the service
-manager's notification socket (READY=1, STATUS=, STOPPING=1), the signals
-that stop a serving gateway on POSIX, and the console's title and the end
-of terminal input during the Enter-key wait."""
+"""The host's side of supervision: hlvctl's own checks and a process that
+is no gateway left alone by it, the service manager's notification socket
+(READY=1, STATUS=, STOPPING=1), the signals that stop a serving gateway on
+POSIX, and the console's title and the end of terminal input during the
+Enter-key wait."""
 
 import os
+import re
 import select
 import signal
 import socket
@@ -12,7 +14,7 @@ import tempfile
 import time
 import unittest
 
-from harness import SLOW, WINDOWS, GatewayTestCase, program, unique_pipe
+from harness import EMULATOR, SLOW, WINDOWS, GatewayTestCase, Telvexd, program, unique_pipe
 
 USAGE = b"usage: hlvctl stop PID"
 SHUTDOWN = ["Shutting down application ...", "Closing in 5 seconds"]
@@ -38,6 +40,31 @@ class Hlvctl(unittest.TestCase):
         self.assertIn(b"hlvctl: ", result.stderr)
         self.assertIn(b"2147483631", result.stderr)
         self.assertEqual(result.stdout, b"")
+
+    def other_process(self):
+        """A running process that is not a gateway: its host process id and
+        a test of whether it still runs. Linux: a sleep; under wine telvexd,
+        whose Windows id winedbg lists (in hexadecimal)."""
+        if not WINDOWS:
+            other = subprocess.Popen(["sleep", "60"], stdin=subprocess.DEVNULL)
+            self.addCleanup(other.wait)
+            self.addCleanup(other.kill)
+            return other.pid, lambda: other.poll() is None
+        server = Telvexd()
+        self.addCleanup(server.kill)
+        listing = subprocess.run(EMULATOR + ["winedbg", "--command", "info proc"], stdin=subprocess.DEVNULL,
+                                 capture_output=True, timeout=60 * SLOW).stdout.decode("ascii", "replace")
+        found = re.search(r"([0-9a-fA-F]{8}) +\d+ +(?:\\_ )*'telvexd\.exe'", listing)
+        self.assertTrue(found, listing)
+        return int(found.group(1), 16), lambda: server.proc.poll() is None and server.admin({"op": "ping"})["ok"]
+
+    def test_process_that_is_no_gateway_is_left_alone(self):
+        pid, running = self.other_process()
+        result = hlvctl("stop", str(pid))
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertIn(b"no process %d registered" % pid, result.stderr)
+        time.sleep(0.5 * SLOW)  # a signal sent all the same would have ended it by now
+        self.assertTrue(running())
 
 
 @unittest.skipIf(WINDOWS, "the service manager's socket and POSIX signals exist only on Linux")

@@ -1,15 +1,22 @@
 """One client session: the query envelope and its error answers, the "test"
 query, the wire's code page, queries that arrive in pieces or too long or
-not at all, the log lines of each connection, and many clients at once."""
+not at all, the log lines of each connection, many clients at once, clients
+that keep sending after their answer or come back at once, and an output
+whose reader has gone."""
 
+import os
 import re
+import signal
+import subprocess
+import sys
+import tempfile
 import threading
 import time
 import unittest
 
 from clients import (ADDRESS, CONNECTED, DISCONNECTED, SESSION_LINE, Client, ask, count_of, exchange, session_lines,
                      session_of, wait_until)
-from harness import CODEPAGE, SLOW, GatewayTestCase
+from harness import CODEPAGE, SLOW, WINDOWS, GatewayTestCase, free_port, program
 
 TEST_ANSWER = re.compile(rb'^\{"serverTime":"(\d\d\.\d\d\.\d{4} \d\d:\d\d:\d\d\.\d{3})","ok":"1"(,"id":"[^"]*")?\}$')
 
@@ -262,6 +269,104 @@ class TestManyClients(Session):
                 self.assertEqual(sent, "Answer sent")
                 self.assertTrue(DISCONNECTED.match(disconnected) and disconnected.startswith(ADDRESS + " "), texts)
         self.assertEqual(len(markers), total)
+
+
+class TestBackToBack(Session):
+    ARGS = ("/threads=1",)
+
+    def test_client_that_connects_again_right_after_its_answer_is_admitted(self):
+        # The one place is free once the answer has come, though the session
+        # that gave it may still be closing.
+        for index in range(50):
+            self.assertEqual(ask(self.port, '{"query":"test","id":"b%d"}' % index).get("id"), "b%d" % index)
+
+
+@unittest.skipIf(WINDOWS or not sys.platform.startswith("linux"), "threads and descriptors of a process: Linux")
+class TestClientShare(Session):
+    LIMIT = 5
+    ARGS = ("/threads=%d" % LIMIT,)
+    # Sessions beyond the limit that may drain or close after their answer.
+    DRAIN_SLOTS = 4
+    CLIENTS = 60
+
+    def usage(self):
+        """The gateway's threads and open descriptors now."""
+        with open("/proc/%d/status" % self.gateway.pid) as f:
+            threads = int(next(line for line in f if line.startswith("Threads:")).split()[1])
+        return threads, len(os.listdir("/proc/%d/fd" % self.gateway.pid))
+
+    def dribble(self, stop, answered):
+        """Asks, reads the answer, then sends a byte every 100 ms for 3 s;
+        over and over until STOP."""
+        while not stop.is_set():
+            try:
+                with Client(self.port, timeout=5) as client:
+                    client.send('{"query":"test"}')
+                    if not client.read_to_end():
+                        stop.wait(0.2)  # refused: max clients
+                        continue
+                    answered.append(True)
+                    for _ in range(30):
+                        if stop.wait(0.1):
+                            break
+                        client.send(b" ")
+            except OSError:
+                stop.wait(0.1)  # the gateway closed, the byte was refused
+
+    def test_clients_that_keep_sending_after_their_answer_hold_no_more_than_the_limit(self):
+        # By the first check every thread of the gateway itself has started.
+        self.gateway.wait_line("Application working. Server time - ")
+        base_threads, base_fds = self.usage()
+        stop, answered = threading.Event(), []
+        clients = [threading.Thread(target=self.dribble, args=(stop, answered)) for _ in range(self.CLIENTS)]
+        for client in clients:
+            client.start()
+        peak_threads = peak_fds = 0
+        try:
+            deadline = time.monotonic() + 4 * SLOW
+            while time.monotonic() < deadline:
+                threads, fds = self.usage()
+                peak_threads, peak_fds = max(peak_threads, threads), max(peak_fds, fds)
+                time.sleep(0.02)
+        finally:
+            stop.set()
+            for client in clients:
+                client.join(30)
+        # A session's thread may still be ending when its place is taken
+        # again; the listener holds one more socket while it admits a client.
+        self.assertLessEqual(peak_threads - base_threads, self.LIMIT + self.DRAIN_SLOTS + 2)
+        self.assertLessEqual(peak_fds - base_fds, self.LIMIT + self.DRAIN_SLOTS + 1)
+        self.assertGreater(len(answered), self.LIMIT)
+        self.assertEqual(ask(self.port, '{"query":"test","id":"after"}').get("id"), "after")
+
+
+@unittest.skipIf(WINDOWS, "SIGPIPE: POSIX")
+class TestClosedOutput(GatewayTestCase):
+    def test_gateway_keeps_serving_when_the_reader_of_its_output_has_gone(self):
+        server = self.start_telvexd()
+        port = free_port()
+        workdir = tempfile.mkdtemp(prefix="vorlane-e2e-")
+        self._dirs.append(workdir)
+        reader, writer = os.pipe()
+        gateway = subprocess.Popen(program("vorlane-console") + ["/port=%d" % port, "/pipe=" + server.pipe],
+                                   cwd=workdir, stdin=subprocess.DEVNULL, stdout=writer, stderr=subprocess.STDOUT,
+                                   start_new_session=True)
+        os.close(writer)
+        try:
+            with os.fdopen(reader, "rb") as output:
+                # A tee or logger that reads up to the ready line, then ends.
+                for line in iter(output.readline, b""):
+                    if line.startswith(b"Vorlane ready"):
+                        break
+            for index in range(3):
+                self.assertEqual(ask(port, '{"query":"test","id":"c%d"}' % index).get("id"), "c%d" % index)
+            self.assertIsNone(gateway.poll())
+            gateway.send_signal(signal.SIGINT)
+            self.assertEqual(gateway.wait(30 * SLOW), 0)
+        finally:
+            if gateway.poll() is None:
+                gateway.kill()
+                gateway.wait()
 
 
 if __name__ == "__main__":

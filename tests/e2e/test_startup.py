@@ -193,6 +193,35 @@ class FailedStart(GatewayTestCase):
             os.close(writer)
         self.assertEqual(gateway.lines()[-1], "Press \"Enter\" to close application")
 
+    @unittest.skipIf(WINDOWS, "a server that never accepts, on the Unix domain socket of the POSIX library")
+    def test_server_that_never_accepts_ends_the_start_within_the_connect_bound(self):
+        pipe = unique_pipe()
+        with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as server:
+            server.bind("\0telvex." + pipe)
+            server.listen(0)
+            waiting = []
+            try:
+                # Connections that nobody accepts fill the server's queue.
+                while True:
+                    client = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+                    waiting.append(client)
+                    client.setblocking(False)
+                    client.connect("\0telvex." + pipe)
+            except BlockingIOError:
+                pass
+            try:
+                gateway = self.start_gateway(server_pipe=pipe)
+                # A connect that waited for room in the queue would never end.
+                self.assertEqual(gateway.wait_exit(timeout=30), 1)
+            finally:
+                for client in waiting:
+                    client.close()
+        self.assertEqual(gateway.lines()[13:], [
+            "Vorlane task started",
+            "ERROR: Cannot connect to server .",
+            "Press \"Enter\" to close application",
+        ])
+
     def test_port_in_use_runs_the_shutdown_sequence(self):
         server = self.start_telvexd()
         with socket.socket(socket.AF_INET, socket.SOCK_STREAM) as taken:

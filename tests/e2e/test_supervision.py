@@ -1,18 +1,24 @@
 """The supervision loop over several periodic checks (the first at once,
-the next two minutes later, then two minutes after that): the telemetry
-server going away and coming back (telvexd stopped and started again on
-the same pipe), and a log file that fails and is written again. Slow by
-nature: the checks are two minutes apart."""
+then one every checkSeconds of the settings file, here the shortest, 5 s,
+stretched under wine):
+the telemetry server going away and coming back (telvexd stopped and
+started again on the same pipe), and a log file that fails and is written
+again."""
 
 import os
 import shutil
+import tempfile
 import time
 import unittest
 
-from harness import GatewayTestCase
+from harness import SLOW, GatewayTestCase, native_path
 
-# A periodic check comes about every 120 s; allow for a loaded machine.
-CHECK = 150
+# Long enough for telvexd to start again between two checks.
+PERIOD = int(5 * SLOW)
+# The wait for the next check (wait_line stretches it under wine); allow
+# for a loaded machine.
+CHECK = 3 * 5
+WORKING = "Application working. Server time - "
 
 
 def collapse(states):
@@ -36,11 +42,18 @@ def wait_logged(path, line, timeout=10.0):
 class Supervision(GatewayTestCase):
     def test_reconnects_after_the_server_restarts_and_writes_the_log_again(self):
         server = self.start_telvexd()
-        gateway = self.start_gateway("/log=1", server=server)
+        folder = tempfile.mkdtemp(prefix="vorlane-e2e-")
+        self._dirs.append(folder)
+        settings = os.path.join(folder, "vorlane.json")
+        with open(settings, "w") as f:
+            f.write('{"checkSeconds": %d}' % PERIOD)
+        gateway = self.start_gateway("/log=1", "/config=" + native_path(settings), server=server)
         gateway.wait_ready()
-        first = gateway.wait_line(lambda line: line.startswith("Application working. Server time - "))
+        first = gateway.wait_line(lambda line: line.startswith(WORKING))
         log_name = os.path.join(gateway.workdir, gateway.lines()[9][len("- writing log to file = "):-1])
         wait_logged(log_name, gateway.lines()[first])
+        # Just after a check, so that the next one sees both changes below.
+        first = gateway.wait_line(lambda line: line.startswith(WORKING), timeout=CHECK, start=first + 1)
 
         # The server goes away, and the log file's name is blocked.
         server.kill()
@@ -52,9 +65,10 @@ class Supervision(GatewayTestCase):
         failed = gateway.wait_line("Reconnection failed. Will try again later.", start=lost)
         self.assertEqual(gateway.lines()[lost + 1:failed], ["Error with logs"])
 
-        # The server comes back on the same pipe and the log may be written again.
-        shutil.rmtree(log_name)
+        # The server comes back on the same pipe and the log may be written
+        # again, both before the next check.
         self.start_telvexd(pipe=server.pipe)
+        shutil.rmtree(log_name)
         crashed = gateway.wait_line("Logs crashed a while ago, trying to write again.", timeout=CHECK, start=failed)
         back = gateway.wait_line(lambda line: line.startswith("Reconnected successfully. Server time - "),
                                  start=crashed)

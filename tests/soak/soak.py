@@ -6,11 +6,15 @@ For the given duration (default 60 s) it keeps a mixed load on the console
 build: every query type at up to N clients at once and a few beyond the
 limit, malformed and oversized queries, clients that connect and send
 nothing, clients that vanish before the answer, and signed commands with
-the key it passes as /commandkey. Meanwhile it restarts telvexd every
-minute, and through the admin interface delays every call for a while,
-makes calls fail and drops the server's connections. Once a minute it lets
-the load settle, samples the gateway's memory, threads and descriptors from
-/proc, and sends a burst of N simultaneous clients, all to be answered.
+the key it passes as /commandkey, and as many clients again that keep
+sending a byte every 100 ms after reading their answer. Meanwhile it
+restarts telvexd every minute, freezes it (SIGSTOP) for longer than the
+gateway's bound on a call every second minute, and through the admin
+interface delays every call for a while, makes calls fail and drops the
+server's connections. It watches the gateway's threads and descriptors
+throughout: they may exceed the idle ones by no more than the sessions
+that the limit allows. Once a minute it lets the load settle, samples the
+gateway's memory, threads and descriptors from /proc, and sends a burst of N simultaneous clients, all to be answered.
 After the load it waits for the gateway to reconnect from a pending
 outage, then checks and prints a summary; exit status 0 when every check
 holds. Only 127.0.0.1 is used; every wait is bounded.
@@ -22,6 +26,7 @@ import hashlib
 import json
 import os
 import random
+import signal
 import socket
 import sys
 import threading
@@ -39,6 +44,15 @@ DISCONNECTED = "Server is disconnected"
 MARGIN = 1.0
 # The gateway tries to reconnect every two minutes.
 RECONNECT_WAIT = 150.0
+# Sessions beyond the client limit that may drain or close after their
+# answer, and what may come on top of them for a moment: a session's thread
+# still ending, the listener's socket of a client it admits or refuses, and
+# the server connection of a reconnect.
+DRAIN_SLOTS = 4
+MOMENT = 2
+# A frozen server is frozen for longer than the gateway waits for one call
+# (10 s) and for a connection (2 s).
+FREEZE = 16
 # What a signed command may answer while connected: done, or one of the
 # failures that the soak has the server inject.
 COMMAND_ANSWERS = (None, "ERROR: command failure", "ERROR: command event not added")
@@ -159,6 +173,9 @@ class TSoak:
         self.busy_cond = threading.Condition()
         self.stopping = False
         self.samples = []
+        self.peak = (0, 0)  # threads, descriptors
+        self.frozen = None  # when the server was frozen, while it is
+        self.freezes = []  # (start, end)
 
     # ---- processes ----
 
@@ -176,6 +193,17 @@ class TSoak:
         self.server.wait_exit(timeout=30)
         self.server.kill()
         self.server = harness.Telvexd(pipe=self.server.pipe, admin_port=self.server.admin_port)
+
+    def freeze(self):
+        self.begin_outage()
+        self.frozen = time.monotonic()
+        os.kill(self.server.pid, signal.SIGSTOP)
+
+    def thaw(self):
+        if self.frozen is not None:
+            os.kill(self.server.pid, signal.SIGCONT)
+            self.freezes.append((self.frozen, time.monotonic()))
+            self.frozen = None
 
     def admin(self, request):
         try:
@@ -296,13 +324,41 @@ class TSoak:
         else:
             self.judge(data, dispatched, sent_at, command)
 
-    def worker(self, deadline):
+    def dribbling_client(self):
+        """A client that reads its answer, then sends a byte every 100 ms
+        for a second (the gateway may have closed by then)."""
+        with self.stats.lock:
+            self.stats.sent += 1
+        sent_at = time.monotonic()
+        try:
+            s = socket.create_connection(("127.0.0.1", self.gateway.port), timeout=self.args.timeout + 30)
+        except OSError as error:
+            self.stats.count("connection failed")
+            self.stats.fail("client: %s" % error)
+            return
+        with s:
+            data = b""
+            try:
+                s.sendall(json.dumps(self.queries.data(), ensure_ascii=False).encode(CODEPAGE))
+                for chunk in iter(lambda: s.recv(65536), b""):
+                    data += chunk
+            except (ConnectionResetError, BrokenPipeError):
+                pass
+            self.judge(data, True, sent_at)
+            try:
+                for _ in range(10 if data else 0):
+                    time.sleep(0.1)
+                    s.sendall(b" ")
+            except OSError:
+                self.stats.count("dribble cut short")
+
+    def worker(self, deadline, client):
         while time.monotonic() < deadline and not self.stopping:
             self.resume.wait()
             with self.busy_cond:
                 self.busy += 1
             try:
-                self.one_client()
+                client()
             finally:
                 with self.busy_cond:
                     self.busy -= 1
@@ -320,6 +376,7 @@ class TSoak:
         deadline = time.monotonic() + self.args.timeout + 30
         while time.monotonic() < deadline:
             if self.last_client_count() == 0:
+                time.sleep(0.2)  # a session's thread ends just after its last line
                 return
             time.sleep(0.1)
         self.stats.fail("the gateway still counts clients after the load settled")
@@ -332,7 +389,8 @@ class TSoak:
                 return int(line.rsplit("- ", 1)[1]) if " disconnected, " in line else None
         return 0
 
-    def sample(self, label):
+    def usage(self):
+        """The gateway's RSS in kB, threads and open descriptors now."""
         pid = self.gateway.pid
         status = {}
         with open("/proc/%d/status" % pid) as f:
@@ -340,7 +398,20 @@ class TSoak:
                 name, _, value = line.partition(":")
                 status[name] = value.strip()
         fds = len(os.listdir("/proc/%d/fd" % pid))
-        self.samples.append((label, int(status["VmRSS"].split()[0]), int(status["Threads"]), fds))
+        return int(status["VmRSS"].split()[0]), int(status["Threads"]), fds
+
+    def sample(self, label):
+        self.samples.append((label,) + self.usage())
+
+    def watch_usage(self):
+        """The most threads and descriptors seen, every 50 ms."""
+        while not self.stopping:
+            try:
+                _, threads, fds = self.usage()
+            except (OSError, StopIteration):
+                return  # the gateway has gone; the checks tell
+            self.peak = (max(self.peak[0], threads), max(self.peak[1], fds))
+            time.sleep(0.05)
 
     @staticmethod
     def listen_overflows():
@@ -397,9 +468,11 @@ class TSoak:
     # ---- the fault schedule, relative to the gateway's start ----
 
     def faults(self, deadline):
-        """Each minute: delays at 5 s, failing calls at 12 s, a drop at 20 s
-        (every second minute), a restart at 30 s, the settle at 50 s."""
-        plan = [(5, "delay"), (9, "undelay"), (12, "fail"), (20, "drop"), (30, "restart"), (50, "mark")]
+        """Each minute: delays at 5 s, failing calls at 12 s, a freeze from
+        13 s (every second minute, the others have a drop at 20 s), a
+        restart at 30 s, the settle at 50 s."""
+        plan = [(5, "delay"), (9, "undelay"), (12, "fail"), (13, "freeze"), (13 + FREEZE, "thaw"), (20, "drop"),
+                (30, "restart"), (50, "mark")]
         minute = 0
         while not self.stopping:
             base = self.started + 60 * minute
@@ -420,6 +493,10 @@ class TSoak:
             for call, count in (("tvxStatusByList", 3), ("tvxSetValues", 2), ("tvxRegEvent", 2),
                                 ("tvxEventLogByElix", 2), ("tvxGetObjectName", 5), ("tvxSystemTime", 2)):
                 self.admin({"op": "fail", "call": call, "count": count})
+        elif action == "freeze" and minute % 2 == 0:
+            self.freeze()
+        elif action == "thaw":
+            self.thaw()
         elif action == "drop" and minute % 2 == 1:
             if not self.in_outage():
                 self.begin_outage()
@@ -437,6 +514,7 @@ class TSoak:
             return self.load_and_check()
         finally:
             self.stopping = True
+            self.thaw()
             self.gateway.kill()
             self.server.kill()
 
@@ -445,9 +523,13 @@ class TSoak:
         watcher.start()
         self.settle()
         self.sample("start")
+        threading.Thread(target=self.watch_usage, daemon=True).start()
         self.resume.set()
         deadline = self.started + self.args.duration
-        workers = [threading.Thread(target=self.worker, args=(deadline,)) for _ in range(self.args.threads + 2)]
+        workers = [threading.Thread(target=self.worker, args=(deadline, self.one_client))
+                   for _ in range(self.args.threads + 2)]
+        workers += [threading.Thread(target=self.worker, args=(deadline, self.dribbling_client))
+                    for _ in range(self.args.threads)]
         for w in workers:
             w.start()
         try:
@@ -456,6 +538,8 @@ class TSoak:
             self.stopping = True  # a failed schedule ends the load at once
             self.resume.set()
             raise
+        finally:
+            self.thaw()
         for w in workers:
             w.join(self.args.timeout + 60)
         self.ride_out()
@@ -465,7 +549,13 @@ class TSoak:
         self.stopping = True
         if alive:
             self.gateway.interrupt()
-            self.gateway.wait_exit(timeout=30)
+            # An AddressSanitizer build checks for leaks as it ends.
+            status = self.gateway.wait_exit(timeout=30)
+            if status != 0:
+                self.stats.fail("the gateway ended with status %d" % status)
+                lines = self.gateway.lines()
+                first = next((i for i, line in enumerate(lines) if "Sanitizer" in line), len(lines))
+                print("\n".join(lines[first:first + 80]))
         else:
             print("\n".join(self.gateway.lines()[-60:]))
         return self.check(alive)
@@ -513,6 +603,10 @@ class TSoak:
         if any(end is None for _, end in outages):
             self.stats.fail("an outage was not ridden out")
         for sent, done, error, command in self.stats.dispatched:
+            # A call in flight when the server froze fails when its time is
+            # up, each query in its own way.
+            if any(start - MARGIN < done and sent < end + MARGIN for start, end in self.freezes):
+                continue
             during = any(start + MARGIN < sent and (end is None or done < end - MARGIN) for start, end in outages)
             after = not any(start - MARGIN < done and (end is None or sent < end + MARGIN) for start, end in outages)
             if during and error != DISCONNECTED:
@@ -532,6 +626,10 @@ class TSoak:
         _, rss1, threads1, fds1 = self.samples[-1]
         if threads1 > threads0 or fds1 > fds0:
             self.stats.fail("threads %d -> %d, descriptors %d -> %d" % (threads0, threads1, fds0, fds1))
+        room = self.args.threads + DRAIN_SLOTS + MOMENT
+        if self.peak[0] > threads0 + room or self.peak[1] > fds0 + room:
+            self.stats.fail("threads %d, descriptors %d at most; the client limit allows %d, %d" %
+                            (self.peak + (threads0 + room, fds0 + room)))
         if rss1 > rss0 * 1.25 + 8192:
             self.stats.fail("memory grew from %d kB to %d kB" % (rss0, rss1))
 
@@ -541,10 +639,12 @@ class TSoak:
         print("  queries sent: %d (admitted %d, refused %d)" % (s.sent, connected, refused))
         for kind, count in sorted(s.kinds.items(), key=lambda kv: -kv[1]):
             print("  %8d  %s" % (count, kind))
-        print("  outages ridden out: %d" % sum(1 for _, end in self.outages if end is not None))
+        print("  outages ridden out: %d (%d of them a frozen server)" %
+              (sum(1 for _, end in self.outages if end is not None), len(self.freezes)))
         print("  %-10s %10s %8s %12s" % ("sample", "RSS kB", "threads", "descriptors"))
         for label, rss, threads, fds in self.samples:
             print("  %-10s %10d %8d %12d" % (label, rss, threads, fds))
+        print("  %-10s %10s %8d %12d" % ("most", "", self.peak[0], self.peak[1]))
         if s.failures:
             print("soak FAILED:")
             for failure in s.failures:

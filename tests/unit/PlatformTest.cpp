@@ -1,11 +1,12 @@
 // Platform layer: host events, thread identifiers, local time and its
-// conversion to UTC. The console's control handler and Enter-key wait need
+// conversion to UTC, the program's own path. The console's control handler and Enter-key wait need
 // a console or terminal and real signals; the end-to-end tests cover them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <future>
 #include <optional>
@@ -16,6 +17,7 @@
 #include "halvern.h"
 #include "platform/HostEvent.h"
 #include "platform/LocalTime.h"
+#include "platform/Process.h"
 #include "platform/Threads.h"
 
 namespace {
@@ -190,6 +192,16 @@ TEST(LocalTime, LeapDayIsAccepted) {
   EXPECT_TRUE(LocalToUtc(TCalendarTime{2024, 2, 29, 12, 0, 0, 0}, utc));
   EXPECT_TRUE(LocalToUtc(TCalendarTime{2000, 2, 29, 12, 0, 0, 0}, utc));
   EXPECT_FALSE(LocalToUtc(TCalendarTime{1900 + 200, 2, 29, 12, 0, 0, 0}, utc));
+}
+
+// ---- the program's path ----------------------------------------------------
+
+// Whatever the test was started as, the path names this test's own file.
+TEST(Process, ProgramPathIsTheRunningProgramsFile) {
+  const std::filesystem::path Path = ProgramPath();
+  EXPECT_TRUE(Path.is_absolute()) << Path;
+  EXPECT_TRUE(std::filesystem::is_regular_file(Path)) << Path;
+  EXPECT_EQ(Path.stem(), "PlatformTest");
 }
 
 }  // namespace

@@ -520,10 +520,23 @@ TEST(JsonWrite, EmptyContainers) {
   EXPECT_EQ(ToJsonText(TJsonPtr()), u"null");
 }
 
-TEST(JsonWrite, StringsEscapeExactlyFourCharacters) {
-  EXPECT_EQ(ToJsonText(NewString(u"a/b\"c\\d")), u"\"a\\/b\\\"c\\\\d\"");
-  EXPECT_EQ(ToJsonText(NewString(std::u16string(u"x\0y", 3))), u"\"x\\u0000y\"");
-  EXPECT_EQ(ToJsonText(NewString(u"line\nfeed\t\u0001 \u0416\u00E9 '")), u"\"line\nfeed\t\u0001 \u0416\u00E9 '\"");
+TEST(JsonWrite, StringsEscapeQuoteSlashBackslashAndEveryControlCharacter) {
+  const struct {
+    std::u16string Text, Written;
+  } Cases[] = {
+      {u"a/b\"c\\d", u"\"a\\/b\\\"c\\\\d\""},
+      {std::u16string(u"x\0y", 3), u"\"x\\u0000y\""},
+      {u"\b\f\n\r\t", u"\"\\b\\f\\n\\r\\t\""},
+      {u"\u0001\u0007\u000B\u000E\u001A\u001F", u"\"\\u0001\\u0007\\u000b\\u000e\\u001a\\u001f\""},
+      {u"Line one\r\nLine two", u"\"Line one\\r\\nLine two\""},
+      {u" \u007F\u0080\u0416\u00E9 '~", u"\" \u007F\u0080\u0416\u00E9 '~\""},
+      {u"", u"\"\""},
+  };
+  for (const auto& Case : Cases) {
+    const std::u16string Written = ToJsonText(NewString(Case.Text));
+    EXPECT_EQ(Written, Case.Written);
+    EXPECT_EQ(AsText(ParseJson(Written)), Case.Text);
+  }
 }
 
 TEST(JsonWrite, KeysAreEscapedLikeStrings) {

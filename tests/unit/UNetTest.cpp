@@ -217,6 +217,15 @@ TEST_F(ConnectionTest, UnreadBytesOfTheClientDoNotDestroyTheAnswer) {
   EXPECT_EQ(ClientReadsToEnd(), Answer);
 }
 
+TEST_F(ConnectionTest, ClosingWithoutLingerStillDropsTheBytesAlreadyThere) {
+  ClientSends("{\"query\":\"test\"} and more");
+  ASSERT_EQ(Receive(17, 8192).size(), 17u);
+  std::string Answer = "{\"ok\":\"1\"}";
+  ASSERT_TRUE(SendAll(Served_.Get(), Answer, 5000ms));
+  CloseAfterAnswer(Served_, 0ms);
+  EXPECT_EQ(ClientReadsToEnd(), Answer);
+}
+
 // ---- Accept loop ------------------------------------------------------------
 
 TEST(ListenThread, EndsWhenAskedWhileEveryAcceptFails) {

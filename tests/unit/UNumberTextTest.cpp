@@ -8,6 +8,7 @@
 #include <limits>
 #include <string>
 
+#include "common/UCommon.h"
 #include "platform/Regional.h"
 
 namespace {
@@ -40,7 +41,7 @@ TEST(FixedText, NegativeValuesCarryAMinusSign) {
   for (const TCase& Case : Cases) EXPECT_EQ(FixedText(Case.Value, Case.Decimals, "."), Case.Text) << Case.Value;
 }
 
-TEST(FixedText, SeparatorAsGivenOrRegional) {
+TEST(FixedText, SeparatorAsGivenRegionalOrPoint) {
   EXPECT_EQ(FixedText(-12.5, 2, ","), "-12,50");
   EXPECT_EQ(FixedText(1.5, 1, "<>"), "1<>5");
   EXPECT_EQ(FixedText(15.0, 0, ","), "15");
@@ -49,6 +50,9 @@ TEST(FixedText, SeparatorAsGivenOrRegional) {
   Comma.DecimalSeparator = ",";
   SetRegionalSettings(Comma);
   EXPECT_EQ(FixedText(0.5, 3), "0,500");
+  Config.DecimalSeparator = TDecimalSeparator::Point;
+  EXPECT_EQ(FixedText(0.5, 3), "0.500");
+  Config.DecimalSeparator = TDecimalSeparator::Regional;
   SetRegionalSettings(Saved);
 }
 

@@ -60,9 +60,4 @@ TEST_F(ServerTrace, WithoutAServerEachStepReportsAsItShould) {
   EXPECT_EQ(States(), (std::vector<std::string>{"state 2", "state 2"}));
 }
 
-TEST(ServerTimeToText, IsTheLibraryTimeText) {
-  EXPECT_EQ(ServerTimeToText(0), "01.01.1970 00:00:00");
-  EXPECT_EQ(ServerTimeToText(86400 + 3600 + 61), "02.01.1970 01:01:01");
-}
-
 }  // namespace

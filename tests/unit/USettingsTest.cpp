@@ -100,6 +100,7 @@ TEST(SettingsFile, RefusesWhatCannotBeUsed) {
       {"port: 1000", "is not one JSON object"},
       {"{port: 1000 \xFF}", "is not UTF-8 text"},
       {"{Port: 1000}", "Port: unknown member"},
+      {"{'a\nb': 1}", "a\\nb: unknown member"},
       {"{port: '1000'}", "port: must be an integer from 1 to 65535"},
       {"{port: 1000.0}", "port: must be an integer from 1 to 65535"},
       {"{port: 65536}", "port: must be an integer from 1 to 65535"},
@@ -134,6 +135,15 @@ TEST(SettingsFile, RefusesAFileThatCannotBeRead) {
   } catch (const ESettings& Problem) {
     EXPECT_STREQ(Problem.what(), "cannot be read");
   }
+}
+
+TEST(SettingsFile, RefusesAFolderAsTheKeyFile) {
+  const fs::path Folder = fs::temp_directory_path() / "vorlane-settings-test-folder.key";
+  fs::create_directory(Folder);
+  fs::permissions(Folder, fs::perms::owner_all);
+  const std::string Path = Folder.generic_string();
+  EXPECT_EQ(Refusal("{commandKeyFile: '" + Path + "'}"), "commandKeyFile: cannot read the key file " + Path);
+  fs::remove(Folder);
 }
 
 TEST(SettingsFile, ReadsTheKeyOfAKeyFile) {

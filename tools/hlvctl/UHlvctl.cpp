@@ -1,9 +1,11 @@
 // hlvctl: the host's process control tool.
 //
-//   hlvctl stop PID   asks process PID to stop, as the process monitor does
-//                     (POSIX: SIGTERM; Windows: signals its named stop event)
+//   hlvctl stop PID   asks process PID, registered with the process
+//                     monitor, to stop as the monitor does (POSIX: SIGTERM;
+//                     Windows: signals its named stop event)
 //
-// Exit status: 0 done, 1 the process could not be asked, 2 bad usage.
+// Exit status: 0 done, 1 no such registered process or it could not be
+// asked, 2 bad usage.
 #include <cstdio>
 #include <cstring>
 #include <string>

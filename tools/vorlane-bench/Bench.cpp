@@ -17,6 +17,7 @@
 #include "BenchBaseline.h"
 #include "BenchLoad.h"
 #include "BenchQueries.h"
+#include "platform/Process.h"
 #include "platform/Sockets.h"
 
 namespace {
@@ -93,6 +94,7 @@ void RunBaseline(const std::string& Label, TLoadSettings Load, uint16_t Port) {
 }  // namespace
 
 int main(int Count, char** Args) {
+  IgnoreBrokenPipes();
   TOptions Options;
   try {
     Options = ParseOptions(Count, Args);

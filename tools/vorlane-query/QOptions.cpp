@@ -35,6 +35,11 @@ int64_t PositionOf(const std::string& Text) {
   return Value;
 }
 
+bool Utf8Of(const std::string& Text) {
+  if (Text != "ansi" && Text != "utf-8") throw EUsage("--charset is ansi or utf-8");
+  return Text == "utf-8";
+}
+
 using TSetter = std::function<void(TOptions&, const std::string&)>;
 
 // Options that take a value.
@@ -45,6 +50,7 @@ const std::map<std::string, TSetter>& ValueOptions() {
       {"--timeout", [](TOptions& O, const std::string& V) { O.Timeout = SecondsOf("--timeout", V); }},
       {"--id", [](TOptions& O, const std::string& V) { O.Id = V; }},
       {"--key-file", [](TOptions& O, const std::string& V) { O.KeyFile = V; }},
+      {"--charset", [](TOptions& O, const std::string& V) { O.Utf8 = Utf8Of(V); }},
       {"--query", [](TOptions& O, const std::string& V) { O.QueryText = V; }},
       {"--interval", [](TOptions& O, const std::string& V) { O.Interval = SecondsOf("--interval", V); }},
       {"--from", [](TOptions& O, const std::string& V) { O.From = PositionOf(V); }},
@@ -145,7 +151,7 @@ TOptions ParseOptions(const std::vector<std::string>& Arguments) {
 
 const char* UsageText() {
   return "usage: vorlane-query [--host H] [--port P] [--timeout S] [--id ID] [--key-file F]\n"
-         "                     [--tls [--ca F] [--cert F --key F] [--servername N]]\n"
+         "                     [--charset ansi|utf-8] [--tls [--ca F] [--cert F --key F] [--servername N]]\n"
          "                     [--raw | --json | --csv] TYPE [NAME=VALUE ...]\n"
          "       vorlane-query [options] --query 'TEXT'\n"
          "       vorlane-query [options] follow [--interval S] [--from N]\n"

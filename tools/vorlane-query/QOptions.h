@@ -23,6 +23,7 @@ struct TOptions {
   double Timeout = 10;  // seconds, for every exchange
   std::optional<std::string> Id;
   std::optional<std::string> KeyFile;
+  bool Utf8 = false;  // --charset utf-8: the gateway's wire is UTF-8, not ANSI
   TOutputForm Form = TOutputForm::Readable;
   std::optional<std::string> QueryText;  // --query: sent as it is
   std::string Type;                      // query type in lower case, or "follow"

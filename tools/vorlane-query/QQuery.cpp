@@ -7,7 +7,7 @@
 #include "QPretty.h"
 #include "QRender.h"
 #include "QSign.h"
-#include "platform/CodePage.h"
+#include "QWire.h"
 
 namespace {
 
@@ -44,8 +44,8 @@ TGatewayAddress GatewayOf(const TOptions& Options) {
   return {Options.Host, Options.Port, Options.Timeout, Options.Tls};
 }
 
-TJsonPtr ParseAnswer(const std::string& Bytes) {
-  TJsonPtr Answer = ParseJson(AnsiToUtf16(Bytes));
+TJsonPtr ParseAnswer(const TOptions& Options, const std::string& Bytes) {
+  TJsonPtr Answer = ParseJson(FromWire(Options, Bytes));
   return Kind(Answer) == TJsonKind::Object ? Answer : TJsonPtr();
 }
 
@@ -55,15 +55,15 @@ int RunQuery(const TOptions& Options) {
   if (Options.Form == TOutputForm::Csv && !HasCsvRows(QueryType(Query))) {
     throw EUsage("--csv is for instant, info, retro, tms-* and the event queries");
   }
-  TExchangeResult Result = Exchange(GatewayOf(Options), Utf16ToAnsi(Text));
+  TExchangeResult Result = Exchange(GatewayOf(Options), ToWire(Options, Text));
   if (Result.Status != TExchangeStatus::Answered) {
     PrintProblem(Result.Problem);
     return ExitNoAnswer;
   }
   if (Options.Form == TOutputForm::Raw) PrintBytes(Result.Answer);
-  TJsonPtr Answer = ParseAnswer(Result.Answer);
+  TJsonPtr Answer = ParseAnswer(Options, Result.Answer);
   if (!Answer) {
-    PrintProblem(u"the answer is not a JSON object: " + AnsiToUtf16(Result.Answer.substr(0, 200)));
+    PrintProblem(u"the answer is not a JSON object: " + FromWire(Options, Result.Answer.substr(0, 200)));
     return ExitNoAnswer;
   }
   std::u16string Message;

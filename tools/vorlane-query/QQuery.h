@@ -13,8 +13,9 @@ enum TExitStatus : int { ExitAnswer = 0, ExitErrorAnswer = 1, ExitUsage = 2, Exi
 
 TGatewayAddress GatewayOf(const TOptions& Options);
 
-// The answer bytes as a JSON object, or nothing when they are not one.
-TJsonPtr ParseAnswer(const std::string& Bytes);
+// The answer bytes (in the code page of --charset) as a JSON object, or
+// nothing when they are not one.
+TJsonPtr ParseAnswer(const TOptions& Options, const std::string& Bytes);
 
 // Sends the query that Options describe and prints the answer; the exit
 // status. Throws EUsage before anything is sent.

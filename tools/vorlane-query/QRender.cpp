@@ -14,6 +14,23 @@ std::u16string Pad(std::u16string Text, std::size_t Width) {
   return Text;
 }
 
+// Text with each line break shown as " / ", so that it stays on one line:
+// CR LF counts as one break, and so does a lone CR or LF, vertical tab or
+// form feed (terminals move down a line for each of them).
+std::u16string OnOneLine(const std::u16string& Text) {
+  std::u16string Line;
+  for (std::size_t Index = 0; Index < Text.size(); ++Index) {
+    const char16_t Unit = Text[Index];
+    if (Unit != u'\r' && Unit != u'\n' && Unit != u'\v' && Unit != u'\f') {
+      Line += Unit;
+      continue;
+    }
+    Line += u" / ";
+    if (Unit == u'\r' && Index + 1 < Text.size() && Text[Index + 1] == u'\n') ++Index;
+  }
+  return Line;
+}
+
 std::u16string Join(const std::vector<std::u16string>& Parts) {
   std::u16string Line;
   for (const auto& Part : Parts) {
@@ -99,7 +116,7 @@ void RenderMembers(const TJsonPtr& Answer, TLines& Lines) {
 std::u16string EventLine(const TJsonPtr& Event) {
   // Every field keeps its place, empty or not, so that columns can be cut.
   std::u16string Line;
-  for (const auto& Field : EventFields(Event)) Line += (Line.empty() ? u"" : u"  ") + Field;
+  for (const auto& Field : EventFields(Event)) Line += (Line.empty() ? u"" : u"  ") + OnOneLine(Field);
   return Line;
 }
 

@@ -29,7 +29,11 @@
  *    Once the stop event is signalled, "STOPPING=1" goes to $NOTIFY_SOCKET.
  *  - strac_SetServerState sends "STATUS=<trace name>: <state text>" to
  *    $NOTIFY_SOCKET.
- *  - hlvPmonStopProcess(pid) sends SIGTERM to the process.
+ *  - A registered process holds a datagram socket bound to the abstract
+ *    name "HalvernStop-<pid>" (never read; the kernel drops it with the
+ *    process). hlvPmonStopProcess(pid) sends SIGTERM to the process only
+ *    when it finds that name, so it never stops a process that is not
+ *    registered; it must run in the process's network namespace.
  *
  * Win32
  *  - Events are event objects. The stop event is the named event
@@ -99,7 +103,8 @@ HLVAPI int hlvPmonLocalRegisterProcess(int count, const char* const* argv, HLVHA
                                        HLVHANDLE* stopEvent);
 
 /* Asks the supervised process pid to stop, as the process monitor does.
- * Returns 1 on success; on failure 0 and, when message is not null, a
+ * Returns 1 on success; on failure (no such process registered with the
+ * process monitor, or not permitted) 0 and, when message is not null, a
  * NUL-terminated explanation in message (at most size bytes). */
 HLVAPI int hlvPmonStopProcess(unsigned long pid, char* message, size_t size);
 

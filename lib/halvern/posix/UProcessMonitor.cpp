@@ -3,7 +3,6 @@
 // writes to the eventfd (async-signal-safe); a watcher thread with every
 // asynchronous signal blocked reports the two events to the service
 // manager and the trace file once each.
-#include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
 #include <sys/eventfd.h>
@@ -13,6 +12,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -20,31 +20,17 @@
 #include "common/UProcessMonitor.h"
 #include "common/UServiceManager.h"
 #include "halvern.h"
+#include "posix/URegistrationMark.h"
 
 namespace {
 
 // An eventfd numbered 3 or above, so that it never takes the place of a
 // closed standard stream (and never reads as the "missing" handle 0).
-class TEventFd {
+class TEventFd : public TDescriptor {
  public:
-  TEventFd() : Fd(Open()) {}
-  ~TEventFd() {
-    if (Fd >= 0) close(Fd);
-  }
-  TEventFd(const TEventFd&) = delete;
-  TEventFd& operator=(const TEventFd&) = delete;
+  TEventFd() : TDescriptor(AboveStandardStreams(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))) {}
 
   HLVHANDLE Handle() const { return Fd >= 0 ? reinterpret_cast<HLVHANDLE>(static_cast<intptr_t>(Fd)) : nullptr; }
-  const int Fd;
-
- private:
-  static int Open() {
-    const int fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (fd < 0 || fd >= 3) return fd;
-    const int moved = fcntl(fd, F_DUPFD_CLOEXEC, 3);
-    close(fd);
-    return moved;
-  }
 };
 
 // Read by the SIGTERM handler; -1 while there is no stop event.
@@ -88,9 +74,12 @@ class TMonitor {
   // event is closed again and SIGTERM must not reach for it.
   TMonitor() {
     Watcher = StartQuietThread([this] { Watch(); });
-    if (Stop.Fd >= 0) InstallTerminateHandler();
+    if (Stop.Fd < 0) return;
+    InstallTerminateHandler();
+    Mark.emplace();
   }
   ~TMonitor() {
+    Mark.reset();
     StopDescriptor = -1;
     const uint64_t one = 1;
     const ssize_t written = write(Quit.Fd, &one, sizeof one);
@@ -136,6 +125,9 @@ class TMonitor {
 
   TEventFd Start, Stop, Quit;
   std::thread Watcher;
+  // Made last and dropped first: hlvctl finds the process only while
+  // SIGTERM signals its stop event.
+  std::optional<TRegistrationMark> Mark;
 };
 
 TMonitor& Monitor() {
@@ -164,6 +156,10 @@ extern "C" HLVAPI int hlvPmonStopProcess(unsigned long pid, char* message, size_
   const std::string process = "process " + std::to_string(pid);
   if (pid == 0 || static_cast<unsigned long>(static_cast<pid_t>(pid)) != pid || static_cast<pid_t>(pid) < 0) {
     CopyMessage(message, size, "invalid process id " + std::to_string(pid));
+    return 0;
+  }
+  if (!IsRegistered(static_cast<pid_t>(pid))) {
+    CopyMessage(message, size, "no " + process + " registered with halvern");
     return 0;
   }
   if (kill(static_cast<pid_t>(pid), SIGTERM) == 0) return 1;

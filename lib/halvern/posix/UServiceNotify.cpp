@@ -3,28 +3,13 @@
 // ("@name" is the abstract socket "\0name").
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
 #include "common/UServiceManager.h"
-
-namespace {
-
-class TSocket {
- public:
-  explicit TSocket(int Fd) : Fd(Fd) {}
-  ~TSocket() {
-    if (Fd >= 0) close(Fd);
-  }
-  TSocket(const TSocket&) = delete;
-  TSocket& operator=(const TSocket&) = delete;
-  const int Fd;
-};
-
-}  // namespace
+#include "posix/UDescriptor.h"
 
 void NotifyServiceManager(const std::string& Text) {
   const char* path = std::getenv("NOTIFY_SOCKET");
@@ -35,7 +20,7 @@ void NotifyServiceManager(const std::string& Text) {
   if (length >= sizeof address.sun_path) return;
   std::memcpy(address.sun_path, path, length);
   if (path[0] == '@') address.sun_path[0] = '\0';
-  const TSocket channel(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+  const TDescriptor channel(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
   if (channel.Fd < 0) return;
   const socklen_t size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + length);
   (void)sendto(channel.Fd, Text.data(), Text.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&address),

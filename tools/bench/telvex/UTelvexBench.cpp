@@ -21,6 +21,7 @@
 #include "UDataset.h"
 #include "UPipeService.h"
 #include "USimulator.h"
+#include "platform/Process.h"
 #include "protocol/UTvxTime.h"
 #include "telvex.h"
 
@@ -76,6 +77,7 @@ struct TLocalServer {
 }  // namespace
 
 int main(int Count, char** Arguments) {
+  IgnoreBrokenPipes();
   std::string Pipe;
   int Calls = 20000;
   for (int I = 1; I + 1 < Count; I += 2) {

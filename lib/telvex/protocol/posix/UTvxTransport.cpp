@@ -7,9 +7,11 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstddef>
@@ -125,6 +127,28 @@ bool IsThisMachine(const std::string& Machine) {
   return ::gethostname(Host, sizeof Host - 1) == 0 && Machine == Host;
 }
 
+bool SetSendTimeout(int Fd, int TimeoutMs) {
+  timeval Limit{};
+  Limit.tv_sec = TimeoutMs / 1000;
+  Limit.tv_usec = (TimeoutMs % 1000) * 1000;
+  return ::setsockopt(Fd, SOL_SOCKET, SO_SNDTIMEO, &Limit, sizeof Limit) == 0;
+}
+
+// Connects Fd to Address, waiting at most TimeoutMs (at least 1 ms) for a
+// server whose queue of connections is full; closes Fd on failure. A
+// non-blocking connect of a Unix domain socket fails at once with EAGAIN
+// then, so poll has nothing to wait for; a blocking one waits for room in
+// the queue for as long as the socket's send time-out allows, so that
+// time-out bounds it, and is cleared again afterwards.
+std::unique_ptr<TTvxStream> ConnectWithin(int Fd, const sockaddr* Address, socklen_t Size, int TimeoutMs) {
+  if (Fd < 0) return nullptr;
+  if (!SetSendTimeout(Fd, std::max(TimeoutMs, 1)) || ::connect(Fd, Address, Size) != 0 || !SetSendTimeout(Fd, 0)) {
+    ::close(Fd);
+    return nullptr;
+  }
+  return std::make_unique<TFdStream>(Fd);
+}
+
 std::unique_ptr<TTvxListener> Listen(int Fd, const sockaddr* Address, socklen_t Size, std::string& Error) {
   if (Fd < 0 || ::bind(Fd, Address, Size) != 0 || ::listen(Fd, 64) != 0) {
     Error = std::strerror(errno);
@@ -136,17 +160,12 @@ std::unique_ptr<TTvxListener> Listen(int Fd, const sockaddr* Address, socklen_t 
 
 }  // namespace
 
-std::unique_ptr<TTvxStream> TvxConnectPipe(const std::string& Machine, const std::string& Pipe, int /*TimeoutMs*/) {
+std::unique_ptr<TTvxStream> TvxConnectPipe(const std::string& Machine, const std::string& Pipe, int TimeoutMs) {
   if (!IsThisMachine(Machine) || Pipe.empty()) return nullptr;
-  const int Fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (Fd < 0) return nullptr;
   sockaddr_un Address;
   const socklen_t Size = PipeAddress(Pipe, Address);
-  if (::connect(Fd, reinterpret_cast<sockaddr*>(&Address), Size) != 0) {
-    ::close(Fd);
-    return nullptr;
-  }
-  return std::make_unique<TFdStream>(Fd);
+  return ConnectWithin(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0), reinterpret_cast<sockaddr*>(&Address), Size,
+                       TimeoutMs);
 }
 
 std::unique_ptr<TTvxListener> TvxListenPipe(const std::string& Pipe, std::string& Error) {

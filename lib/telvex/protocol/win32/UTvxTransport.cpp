@@ -280,13 +280,19 @@ std::string LastErrorText() {
 std::unique_ptr<TTvxStream> TvxConnectPipe(const std::string& Machine, const std::string& Pipe, int TimeoutMs) {
   if (Pipe.empty()) return nullptr;
   const std::string Path = PipePath(Machine, Pipe);
-  for (int Attempt = 0; Attempt < 3; ++Attempt) {
+  // While every instance is busy (a server that stopped serving keeps them
+  // so), the waits for a free one end together at the deadline; another
+  // client may take the instance that a wait found free.
+  const ULONGLONG Deadline = GetTickCount64() + static_cast<ULONGLONG>(std::max(TimeoutMs, 1));
+  for (;;) {
     const HANDLE Handle = CreateFileA(Path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_OVERLAPPED, nullptr);
     if (Handle != INVALID_HANDLE_VALUE) return std::make_unique<TPipeStream>(Handle, false);
-    if (GetLastError() != ERROR_PIPE_BUSY || !WaitNamedPipeA(Path.c_str(), static_cast<DWORD>(TimeoutMs))) break;
+    const DWORD Error = GetLastError();
+    const ULONGLONG Now = GetTickCount64();
+    if (Error != ERROR_PIPE_BUSY || Now >= Deadline) return nullptr;
+    if (!WaitNamedPipeA(Path.c_str(), static_cast<DWORD>(Deadline - Now))) return nullptr;
   }
-  return nullptr;
 }
 
 std::unique_ptr<TTvxListener> TvxListenPipe(const std::string& Pipe, std::string& Error) {
