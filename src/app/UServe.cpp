@@ -12,6 +12,7 @@
 #include "common/ULog.h"
 #include "net/UListen.h"
 #include "platform/Sockets.h"
+#include "queries/UWeakKeys.h"
 #include "telemetry/UServer.h"
 
 namespace {
@@ -106,6 +107,7 @@ void WriteReady() {
   WriteLog("", 0);
   WriteLog(Rule, 0);
   WriteLog("Vorlane ready, port " + std::to_string(Config.Port) + ".", 2);
+  WarnOfWeakCommandKeys();
   WriteLog("", 0);
 }
 

@@ -1,6 +1,7 @@
 // USettingsMembers: see USettingsMembers.h.
 #include "app/USettingsMembers.h"
 
+#include "app/USettingsCommands.h"
 #include "app/USettingsValue.h"
 #include "crypto/UKeyFile.h"
 #include "platform/CodePage.h"
@@ -82,6 +83,12 @@ const std::vector<TSettingsMember>& SettingsMembers() {
        "\"ansi\" (the default) or \"utf-8\": the code page of queries and answers"},
       {u"decimalSeparator", ReadDecimalSeparator, DecimalSeparatorBanner,
        "\"regional\" (the default) or \"point\": the separator in the number texts of answers"},
+      {u"commandAuth", ReadCommandAuth, CommandAuthBanner,
+       "\"hash\" (the default), \"mac\" or \"either\": the proofs a command may carry"},
+      {u"commandKeys", ReadCommandKeys, CommandKeysBanner,
+       "object: key id -> path of a key file, the named keys of MAC-signed commands"},
+      {u"commandLockout", ReadCommandLockout, CommandLockoutBanner,
+       "{\"failures\": 1 to 1000, \"seconds\": 10 to 86400}: commands refused after failures"},
       {u"listenAddress", [](V Value, TConfig& S) { S.ListenAddress = IPv4Of(Value); }, ListenAddressBanner,
        "IPv4 address: the one local address the port is opened on (\"0.0.0.0\": all)"},
       {u"trustedProxies", [](V Value, TConfig& S) { S.TrustedProxies = IPv4ListOf(Value); }, TrustedProxiesBanner,

@@ -1,5 +1,6 @@
 #include "crypto/UCommandHash.h"
 
+#include "crypto/UHexText.h"
 #include "crypto/USha256.h"
 
 std::string CommandHash(const std::string& AnsiKey, int64_t Timestamp) {
@@ -10,12 +11,5 @@ std::string CommandHash(const std::string& AnsiKey, int64_t Timestamp) {
   Sha.DigestAddText("!Rmq-tux@" + AnsiKey + "@" + std::to_string(Timestamp) + "!");
   uint8_t Digest[TSha256::DigestBytes];
   Sha.DigestFinish(Digest);
-  static constexpr char Digits[] = "0123456789abcdef";
-  std::string Hex;
-  Hex.reserve(2 * sizeof Digest);
-  for (uint8_t Byte : Digest) {
-    Hex += Digits[Byte >> 4];
-    Hex += Digits[Byte & 15];
-  }
-  return Hex;
+  return LowerHex(Digest, sizeof Digest);
 }

@@ -17,6 +17,7 @@
 #include "net/UWireText.h"
 #include "platform/CodePage.h"
 #include "platform/Threads.h"
+#include "queries/UCommandAudit.h"
 #include "queries/UQuery.h"
 
 namespace {
@@ -133,6 +134,7 @@ void TSocketThread::Execute() {
   Prefix_ = "[#" + std::to_string(CurrentThreadId()) + "] ";
   if (ProxyWhiteList_ && !AdmitProxiedClient()) return;
   TCountedSession Counted;
+  TCommandAudit Audit(Address_);
   Log(Address_ + " connected, total clients - " + std::to_string(Counted.In()));
   std::string Answer = AnswerBytes();
   // Whether every byte went out is not reported: the client may be gone.
@@ -145,6 +147,9 @@ void TSocketThread::Execute() {
   const TDrainSlot Drain;
   CloseAfterAnswer(Socket_, Drain.Linger());
   Log(Address_ + " disconnected, total clients - " + std::to_string(Count));
+  // Kept apart from the level-1 lines: the host's printers and a service
+  // manager's journal keep this one.
+  if (std::string Line = Audit.Line(); !Line.empty()) WriteLog(Prefix_ + LogSafeText(Line), 2);
 }
 
 bool TSocketThread::AdmitProxiedClient() {
@@ -171,6 +176,7 @@ std::string TSocketThread::AnswerBytes() {
     // The message may carry client bytes: the log gets them escaped, the
     // client unchanged.
     Log(LogSafeText(Error.what()));
+    CommandAudit().QueryFailed(Error.what());
     TJsonPtr Answer = NewObject();
     PutString(Answer, u"error", AnsiToUtf16(Error.what()));
     return ToWireJson(Answer);

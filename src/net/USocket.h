@@ -14,6 +14,10 @@
 // bytes, closing) is bounded apart from the client limit, so that the
 // threads and sockets of sessions stay within Config.Threads + DrainSlots
 // whatever the clients do (see USocket.cpp).
+//
+// A command that reached its authorisation adds its audit line at level 2
+// after the session's other lines; the client's address that the audit
+// and the lock-out use is Address_.
 #pragma once
 
 #include <memory>

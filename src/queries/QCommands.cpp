@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 
+#include "crypto/UCommandMac.h"
 #include "platform/CodePage.h"
 #include "queries/UCommandAuth.h"
 #include "telemetry/Telemetry.h"
@@ -68,9 +69,15 @@ void RequireChanged(int32_t Result) {
   if (Result != 1) throw EQueryError("ERROR: command failure");
 }
 
-}  // namespace
+// The command as the authorisation and its audit see it.
+TCommandSubject Subject(std::string Type, const TPointAddress& Address, std::string Value = {}) {
+  return {std::move(Type),
+          std::to_string(Address.Channel) + "." + std::to_string(Address.Rtu) + "." + std::to_string(Address.Point),
+          std::move(Value)};
+}
 
-void QuerySetTs(const TJsonPtr& Query, const TJsonPtr& Answer) {
+// set-ts, and switch-ts once it has chosen the value: Type names which.
+void SetStatus(const TJsonPtr& Query, const TJsonPtr& Answer, const char* Type) {
   TJsonPtr Ts = GetField(Query, u"ts");
   if (Kind(Ts) != TJsonKind::String) throw EQueryError("ERROR: TS missing or invalid");
   TJsonPtr Value = GetField(Query, u"value");
@@ -80,7 +87,7 @@ void QuerySetTs(const TJsonPtr& Query, const TJsonPtr& Answer) {
     throw EQueryError("ERROR: value missing or invalid");
   }
   TPointAddress Address = RequirePoint(Query, u"ts", "ERROR: TS missing or invalid");
-  CheckCommandAuth(Query);
+  CheckCommandAuth(Query, Subject(Type, Address, std::to_string(AsInteger(Value))));
 
   const uint8_t State = static_cast<uint8_t>(AsInteger(Value));
   TStatusValue Record{Address.Channel, Address.Rtu, Address.Point, TVX_SET_STATUS_BY_HAND,
@@ -102,17 +109,21 @@ void QuerySetTs(const TJsonPtr& Query, const TJsonPtr& Answer) {
   PutString(Answer, u"ok", u"1");
 }
 
+}  // namespace
+
+void QuerySetTs(const TJsonPtr& Query, const TJsonPtr& Answer) { SetStatus(Query, Answer, "set-ts"); }
+
 void QuerySwitchTs(const TJsonPtr& Query, const TJsonPtr& Answer) {
   TPointAddress Address = RequirePoint(Query, u"ts", "ERROR: TS missing or invalid");
   const auto State = static_cast<int16_t>(LockedCall(tvxStatus, Address.Channel, Address.Rtu, Address.Point));
   // An unknown state (-1) turns into -2, which set-ts refuses as a value.
   PutInteger(Query, u"value", static_cast<int16_t>(State ^ 1));
-  QuerySetTs(Query, Answer);
+  SetStatus(Query, Answer, "switch-ts");
 }
 
 void QueryAckTs(const TJsonPtr& Query, const TJsonPtr& Answer) {
   TPointAddress Address = RequirePoint(Query, u"ts", "ERROR: TS missing or invalid");
-  CheckCommandAuth(Query);
+  CheckCommandAuth(Query, Subject("ack-ts", Address));
   RequireChanged(LockedCall(tvxClrStatusFlags, Address.Channel, Address.Rtu, Address.Point, FlagUnacknowledged));
   TServerEvent Event = CommandEvent(0, TVX_EVENT_ACKNOWLEDGE, Address);
   PutSourceText(Event.Data.Acknowledge.Source);
@@ -129,7 +140,7 @@ void QuerySetTi(const TJsonPtr& Query, const TJsonPtr& Answer) {
   }
   const float Number = static_cast<float>(AsDouble(Value));
   TPointAddress Address = RequirePoint(Query, u"ti", "ERROR: TI missing or invalid");
-  CheckCommandAuth(Query);
+  CheckCommandAuth(Query, Subject("set-ti", Address, FourDecimals(Utf16ToAnsi(AsText(Value)))));
 
   int32_t Result;
   {

@@ -2,26 +2,31 @@
 
 #include <map>
 #include <mutex>
+#include <optional>
 
 #include "common/UCommon.h"
 #include "crypto/UCommandHash.h"
+#include "crypto/UCommandMac.h"
 #include "platform/CodePage.h"
 #include "platform/LocalTime.h"
+#include "queries/UCommandKeys.h"
+#include "queries/UCommandLockout.h"
 #include "queries/UQuery.h"
 #include "telemetry/UTimeText.h"
 
 namespace {
 
 constexpr int64_t WindowSeconds = 120;
+const char* const IncorrectHash = "ERROR: incorrect hash";
 
-// Every hash accepted whose timestamp is still inside the window, with the
-// timestamp's second. Remembering all of them, not a fixed number, is what
-// makes a captured command useless however many others follow it; entries
-// that have left the window are dropped, since the time test refuses them
-// anyway.
+// Every proof accepted whose timestamp is still inside the window, with
+// the timestamp's second. Remembering all of them, not a fixed number, is
+// what makes a captured command useless however many others follow it;
+// entries that have left the window are dropped, since the time test
+// refuses them anyway.
 std::map<std::string, int64_t> UsedHashes;
 // Makes the whole of VerifyCommandHash one step for other client threads,
-// so that one hash sent by two clients at once is accepted only once.
+// so that one proof sent by two clients at once is accepted only once.
 std::mutex UsedHashLock;
 
 void ForgetExpiredHashes(int64_t Now) {
@@ -29,7 +34,7 @@ void ForgetExpiredHashes(int64_t Now) {
 }
 
 // Takes the same time wherever the first differing digit is, so that the
-// answer time tells a guesser nothing about how much of a hash was right.
+// answer time tells a guesser nothing about how much of a proof was right.
 bool SameDigits(const std::string& Given, const std::string& Expected) {
   if (Given.size() != Expected.size()) return false;
   unsigned char Difference = 0;
@@ -37,6 +42,89 @@ bool SameDigits(const std::string& Given, const std::string& Expected) {
     Difference |= static_cast<unsigned char>(Given[Index] ^ Expected[Index]);
   }
   return Difference == 0;
+}
+
+// The members of a command's proof.
+struct TProof {
+  bool Mac = false;
+  std::string Given;  // the hash or the MAC, ANSI
+  int64_t Timestamp = 0;
+  std::string KeyId;  // empty: the default key
+  bool KeyIdValid = true;
+};
+
+[[noreturn]] void Refuse(std::string Reason, const char* Message, std::string Details = {}) {
+  CommandAudit().Refused(std::move(Reason), std::move(Details));
+  throw EQueryError(Message);
+}
+
+bool UsesMac(const TJsonPtr& Query) {
+  switch (Config.CommandAuth) {
+    case TCommandAuth::Mac: return true;
+    case TCommandAuth::Either: return static_cast<bool>(GetField(Query, u"mac"));
+    default: return false;
+  }
+}
+
+// "keyId": absent for the default key; anything but a valid id names no key.
+void ReadKeyId(const TJsonPtr& Query, TProof& Proof) {
+  TJsonPtr KeyId = GetField(Query, u"keyId");
+  if (!KeyId) return;
+  Proof.KeyId = Utf16ToAnsi(AsText(KeyId));
+  Proof.KeyIdValid = Kind(KeyId) == TJsonKind::String && IsCommandKeyId(Proof.KeyId);
+}
+
+TProof ReadProof(const TJsonPtr& Query, bool Mac) {
+  TJsonPtr Given = GetField(Query, Mac ? u"mac" : u"hash");
+  if (Kind(Given) != TJsonKind::String) {
+    if (Mac) Refuse("mac missing or invalid", "ERROR: mac missing or invalid");
+    Refuse("hash missing or invalid", "ERROR: hash missing or invalid");
+  }
+  TJsonPtr Timestamp = GetField(Query, u"timestamp");
+  if (Kind(Timestamp) != TJsonKind::Integer) {
+    Refuse("timestamp missing or invalid", "ERROR: timestamp missing or invalid");
+  }
+  TProof Proof;
+  Proof.Mac = Mac;
+  Proof.Given = Utf16ToAnsi(AsText(Given));
+  Proof.Timestamp = AsInteger(Timestamp);
+  if (Mac) ReadKeyId(Query, Proof);
+  return Proof;
+}
+
+std::string AuditKeyId(const TProof& Proof) {
+  if (Proof.KeyId.empty()) return "default";
+  return Proof.KeyIdValid ? Proof.KeyId : "(invalid id)";
+}
+
+// What the proof must be, for a known key.
+std::string ExpectedProof(const TProof& Proof, const TCommandSubject& Subject, const std::string& Key) {
+  if (!Proof.Mac) return CommandHash(Key, Proof.Timestamp);
+  // switch-ts chooses its value itself: the client signs the toggle.
+  std::string Value = Subject.Type == "switch-ts" ? std::string() : Subject.Value;
+  return CommandMac(Key, {Subject.Type, Subject.Point, Value, Proof.Timestamp, Proof.KeyId});
+}
+
+// Checks the proof; on refusal, the reason and the audit's further fields.
+bool ProofAccepted(const TProof& Proof, const TCommandSubject& Subject, std::string& Reason, std::string& Details) {
+  std::optional<std::string> Key = Proof.KeyIdValid ? FindCommandKey(Proof.KeyId) : std::nullopt;
+  if (!Key) {
+    Reason = "unknown key";
+    return false;
+  }
+  TProofCheck Check =
+      VerifyCommandHash(Proof.Given, Proof.Timestamp, [&] { return ExpectedProof(Proof, Subject, *Key); });
+  switch (Check.Verdict) {
+    case TProofVerdict::Accepted: return true;
+    case TProofVerdict::Stale: Reason = "stale timestamp"; break;
+    case TProofVerdict::Ahead: Reason = "timestamp ahead of the gateway's clock"; break;
+    case TProofVerdict::Reused: Reason = "reused"; break;
+    case TProofVerdict::Wrong: Reason = Proof.Mac ? "wrong MAC" : "wrong hash"; break;
+  }
+  if (Check.Verdict == TProofVerdict::Stale || Check.Verdict == TProofVerdict::Ahead) {
+    Details = "timestamp=" + UtcClockText(Proof.Timestamp, true) + " gateway=" + UtcClockText(Check.Now * 1000, false);
+  }
+  return false;
 }
 
 }  // namespace
@@ -49,25 +137,32 @@ int64_t NowUtcUnix() {
   return DateTimeToUnix(Now);
 }
 
-bool VerifyCommandHash(const std::string& Hash, int64_t Timestamp) {
+TProofCheck VerifyCommandHash(const std::string& Proof, int64_t Timestamp,
+                              const std::function<std::string()>& Expected) {
   std::lock_guard<std::mutex> Lock(UsedHashLock);
-  int64_t Seconds = Timestamp / 1000;
-  int64_t Now = NowUtcUnix();
-  if (Seconds > Now || Now - Seconds > WindowSeconds) return false;
+  const int64_t Seconds = Timestamp / 1000;
+  const int64_t Now = NowUtcUnix();
+  if (Seconds > Now) return {TProofVerdict::Ahead, Now};
+  if (Now - Seconds > WindowSeconds) return {TProofVerdict::Stale, Now};
   ForgetExpiredHashes(Now);
-  if (UsedHashes.count(Hash) != 0) return false;
-  if (!SameDigits(Hash, CommandHash(LocaleToAnsi(Config.CommandKey), Timestamp))) return false;
-  UsedHashes.emplace(Hash, Seconds);
-  return true;
+  if (UsedHashes.count(Proof) != 0) return {TProofVerdict::Reused, Now};
+  if (!SameDigits(Proof, Expected())) return {TProofVerdict::Wrong, Now};
+  UsedHashes.emplace(Proof, Seconds);
+  return {TProofVerdict::Accepted, Now};
 }
 
-void CheckCommandAuth(const TJsonPtr& Query) {
-  if (Config.CommandKey.empty()) throw EQueryError("Commands not supported");
-  TJsonPtr Hash = GetField(Query, u"hash");
-  if (Kind(Hash) != TJsonKind::String) throw EQueryError("ERROR: hash missing or invalid");
-  TJsonPtr Timestamp = GetField(Query, u"timestamp");
-  if (Kind(Timestamp) != TJsonKind::Integer) throw EQueryError("ERROR: timestamp missing or invalid");
-  if (!VerifyCommandHash(Utf16ToAnsi(AsText(Hash)), AsInteger(Timestamp))) {
-    throw EQueryError("ERROR: incorrect hash");
+void CheckCommandAuth(const TJsonPtr& Query, const TCommandSubject& Subject) {
+  TCommandAudit& Audit = CommandAudit();
+  const bool Mac = UsesMac(Query);
+  Audit.Reached(Subject, Mac);
+  if (!CommandKeysConfigured()) Refuse("commands not supported", "Commands not supported");
+  const TProof Proof = ReadProof(Query, Mac);
+  Audit.UsesKey(AuditKeyId(Proof));
+  if (CommandsLockedOut(Audit.Client())) Refuse("locked out", IncorrectHash);
+  std::string Reason, Details;
+  if (!ProofAccepted(Proof, Subject, Reason, Details)) {
+    NoteRefusedAuthorisation(Audit.Client());
+    Refuse(Reason, IncorrectHash, Details);
   }
+  Audit.Authorised();
 }

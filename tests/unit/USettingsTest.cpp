@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -155,6 +156,53 @@ TEST(SettingsFile, ReadsTheKeyOfAKeyFile) {
   EXPECT_EQ(Settings.CommandKey, "secret");
   EXPECT_EQ(SettingsBannerLines(Settings, Set),
             std::vector<std::string>{"- command key = from file " + fs::path(Key.Path()).generic_string() + ","});
+}
+
+TEST(SettingsFile, ReadsTheCommandSecurityMembers) {
+  TFile Key("\xEF\xBB\xBF\xD0\xBA\xD0\xBB\xD1\x8E\xD1\x87-ops\r\n", "ops.key");
+  fs::permissions(Key.Path(), fs::perms::owner_read | fs::perms::owner_write);
+  const std::string KeyPath = fs::path(Key.Path()).generic_string();
+  TFile File("{commandAuth: 'either', commandKeys: {'ops-1': '" + KeyPath + "', 'B_2.x': '" + KeyPath +
+             "'}, commandLockout: {seconds: 10, failures: 1000}}");
+  TConfig Settings;
+  std::vector<std::u16string_view> Set = ReadSettingsFile(File.Path(), Settings);
+  EXPECT_EQ(Settings.CommandAuth, TCommandAuth::Either);
+  // Named keys are kept as their ANSI bytes.
+  EXPECT_EQ(Settings.CommandKeys, (std::map<std::string, std::string>{{"B_2.x", "\xEA\xEB\xFE\xF7-ops"},
+                                                                       {"ops-1", "\xEA\xEB\xFE\xF7-ops"}}));
+  EXPECT_EQ(Settings.CommandLockout.Failures, 1000);
+  EXPECT_EQ(Settings.CommandLockout.Seconds, 10u);
+  EXPECT_EQ(SettingsBannerLines(Settings, Set),
+            (std::vector<std::string>{"- command auth = either,", "- command keys = B_2.x, ops-1,",
+                                      "- command lockout = 1000 failures in 10 seconds,"}));
+}
+
+TEST(SettingsFile, RefusesCommandSecurityMembersThatCannotBeUsed) {
+  const struct {
+    const char* Bytes;
+    const char* Refusal;
+  } Cases[] = {
+      {"{commandAuth: 'MAC'}", "commandAuth: must be \"hash\" or \"mac\" or \"either\""},
+      {"{commandKeys: ['a']}", "commandKeys: must be an object of key ids and key files"},
+      {"{commandKeys: {'a b': 'f'}}", "commandKeys: key id \"a b\" must be 1 to 32 characters of A-Z a-z 0-9 _ . -"},
+      {"{commandKeys: {'': 'f'}}", "commandKeys: key id \"\" must be 1 to 32 characters of A-Z a-z 0-9 _ . -"},
+      {"{commandKeys: {'abcdefghijabcdefghijabcdefghijabc': 'f'}}",
+       "commandKeys: key id \"abcdefghijabcdefghijabcdefghijabc\" must be 1 to 32 characters of A-Z a-z 0-9 _ . -"},
+      {"{commandKeys: {'ops': 7}}", "commandKeys: ops: must be a string"},
+      {"{commandKeys: {'ops': '/nonexistent/ops.key'}}", "commandKeys: cannot read the key file /nonexistent/ops.key"},
+      {"{commandLockout: 5}", "commandLockout: must be {\"failures\": N, \"seconds\": S}"},
+      {"{commandLockout: {failures: 5}}",
+       "commandLockout: must be {\"failures\": N, \"seconds\": S} and nothing else"},
+      {"{commandLockout: {failures: 5, seconds: 60, minutes: 1}}",
+       "commandLockout: must be {\"failures\": N, \"seconds\": S} and nothing else"},
+      {"{commandLockout: {failures: 0, seconds: 60}}", "commandLockout: failures: must be an integer from 1 to 1000"},
+      {"{commandLockout: {failures: 1001, seconds: 60}}",
+       "commandLockout: failures: must be an integer from 1 to 1000"},
+      {"{commandLockout: {failures: 5, seconds: 9}}", "commandLockout: seconds: must be an integer from 10 to 86400"},
+      {"{commandLockout: {failures: 5, seconds: 86401}}",
+       "commandLockout: seconds: must be an integer from 10 to 86400"},
+  };
+  for (const auto& Case : Cases) EXPECT_EQ(Refusal(Case.Bytes), Case.Refusal) << Case.Bytes;
 }
 
 }  // namespace

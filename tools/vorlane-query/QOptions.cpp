@@ -40,6 +40,14 @@ bool Utf8Of(const std::string& Text) {
   return Text == "utf-8";
 }
 
+TSignAuth AuthOf(const std::string& Text) {
+  static const std::map<std::string, TSignAuth> Names = {
+      {"hash", TSignAuth::Hash}, {"mac", TSignAuth::Mac}, {"both", TSignAuth::Both}};
+  auto Found = Names.find(Text);
+  if (Found == Names.end()) throw EUsage("--auth needs hash, mac or both");
+  return Found->second;
+}
+
 using TSetter = std::function<void(TOptions&, const std::string&)>;
 
 // Options that take a value.
@@ -51,6 +59,8 @@ const std::map<std::string, TSetter>& ValueOptions() {
       {"--id", [](TOptions& O, const std::string& V) { O.Id = V; }},
       {"--key-file", [](TOptions& O, const std::string& V) { O.KeyFile = V; }},
       {"--charset", [](TOptions& O, const std::string& V) { O.Utf8 = Utf8Of(V); }},
+      {"--key-id", [](TOptions& O, const std::string& V) { O.KeyId = V; }},
+      {"--auth", [](TOptions& O, const std::string& V) { O.Auth = AuthOf(V); }},
       {"--query", [](TOptions& O, const std::string& V) { O.QueryText = V; }},
       {"--interval", [](TOptions& O, const std::string& V) { O.Interval = SecondsOf("--interval", V); }},
       {"--from", [](TOptions& O, const std::string& V) { O.From = PositionOf(V); }},
@@ -115,6 +125,7 @@ void CheckCombination(const TOptions& Options) {
   if (Follow && !Options.Members.empty()) throw EUsage("follow takes no members");
   if (Options.QueryText && !Options.Members.empty()) throw EUsage("--query takes no members");
   if (!Follow && (Options.From || Options.Interval)) throw EUsage("--from and --interval are for follow");
+  if (Options.KeyId && Options.Auth == TSignAuth::Hash) throw EUsage("--key-id names the key of a MAC, not of a hash");
 }
 
 void CheckTls(const TTlsOptions& Tls) {
@@ -151,13 +162,16 @@ TOptions ParseOptions(const std::vector<std::string>& Arguments) {
 
 const char* UsageText() {
   return "usage: vorlane-query [--host H] [--port P] [--timeout S] [--id ID] [--key-file F]\n"
-         "                     [--charset ansi|utf-8] [--tls [--ca F] [--cert F --key F] [--servername N]]\n"
+         "                     [--charset ansi|utf-8] [--key-id ID] [--auth hash|mac|both]\n"
+         "                     [--tls [--ca F] [--cert F --key F] [--servername N]]\n"
          "                     [--raw | --json | --csv] TYPE [NAME=VALUE ...]\n"
          "       vorlane-query [options] --query 'TEXT'\n"
          "       vorlane-query [options] follow [--interval S] [--from N]\n"
          "TYPE is one of test, instant, info, retro, tms-ch, tms-rtu, tms-ts, tms-ti, tms-tii,\n"
          "events-latest, events-current, events-archive, set-ts, switch-ts, ack-ts, set-ti.\n"
-         "Commands are signed with the key of --key-file F or of VORLANE_COMMAND_KEY.\n"
+         "Commands are signed with the key of --key-file F or of VORLANE_COMMAND_KEY: with a hash\n"
+         "and a MAC over the whole command (--auth both, the default), or with one of them; --key-id\n"
+         "names the gateway's key of that id for the MAC.\n"
          "--tls reaches the gateway through its TLS terminator: --ca F trusts F instead of the\n"
          "system's certificates, --cert F --key F is the client certificate of mutual TLS,\n"
          "--servername N the name that the terminator's certificate carries (default: the host).\n"

@@ -16,6 +16,8 @@ struct EUsage : std::runtime_error {
 };
 
 enum class TOutputForm { Readable, Json, Raw, Csv };
+// The proofs a signed command carries.
+enum class TSignAuth { Hash, Mac, Both };
 
 struct TOptions {
   std::string Host = "127.0.0.1";
@@ -24,6 +26,8 @@ struct TOptions {
   std::optional<std::string> Id;
   std::optional<std::string> KeyFile;
   bool Utf8 = false;  // --charset utf-8: the gateway's wire is UTF-8, not ANSI
+  std::optional<std::string> KeyId;  // --key-id: the named key the MAC is made with
+  TSignAuth Auth = TSignAuth::Both;
   TOutputForm Form = TOutputForm::Readable;
   std::optional<std::string> QueryText;  // --query: sent as it is
   std::string Type;                      // query type in lower case, or "follow"

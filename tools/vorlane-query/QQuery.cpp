@@ -18,7 +18,7 @@ TJsonPtr QueryFromMembers(const TOptions& Options) {
   TJsonPtr Query = BuildQuery(Options.Type, Members, Options.Id ? &Id : nullptr);
   if (!IsCommand(Options.Type)) return Query;
   if (auto Key = ReadCommandKey(Options.KeyFile)) {
-    SignCommand(Query, *Key);
+    SignCommand(Query, *Key, Options.Auth, Options.KeyId);
   } else {
     PrintProblem(std::string("no command key (--key-file F or VORLANE_COMMAND_KEY): the command goes unsigned"));
   }
