@@ -36,7 +36,7 @@ def setUpModule():
     settings = {"listenAddress": "127.0.0.1", "trustedProxies": [PROXY, LOCAL_PROXY]}
     server = Telvexd()
     unittest.addModuleCleanup(server.kill)
-    gateway = Gateway([config_arg(folder, settings), "/threads=2", "/timeout=%d" % TIMEOUT],
+    gateway = Gateway([config_arg(folder, settings), "/threads=2", "/timeout=%d" % TIMEOUT, "/commandkey=proxy-key"],
                       server_pipe=server.pipe, cwd=folder)
     unittest.addModuleCleanup(gateway.kill)
     gateway.wait_ready()
@@ -179,6 +179,16 @@ class TestHeaders(Proxied):
 
 
 class TestAdmission(Proxied):
+    def test_command_audit_names_the_clients_address(self):
+        command = b'{"query":"set-ts","ts":"1.1.3","value":1,"timestamp":1,"hash":"00","id":"audited"}'
+        with Client(gateway.port) as client:
+            client.send(v1(LISTED) + command)
+            self.assertEqual(client.answer(), {"error": "ERROR: incorrect hash"})
+        lines = session_lines(gateway, session_of(gateway, "audited"))
+        wait_until(lambda: any("Command audit: client=%s type=set-ts" % LISTED in line for line in gateway.lines()),
+                   what="the audit line")
+        self.assert_client(lines, LISTED)
+
     def test_white_list_decides_by_the_clients_address(self):
         self.assert_closed_silently(v1(UNLISTED) + query_bytes("unlisted"),
                                     "Client %s force-disconnected - not in white list" % UNLISTED)

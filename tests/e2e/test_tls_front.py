@@ -41,7 +41,8 @@ def make_certificates(folder):
     by it, and a client certificate signed by it."""
     path = lambda name: os.path.join(folder, name)
     ec = ["-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"]
-    openssl("req", "-x509", *ec, "-keyout", path("ca.key"), "-out", path("ca.pem"), "-days", "2", "-subj", "/CN=Test CA")
+    openssl("req", "-x509", *ec, "-keyout", path("ca.key"), "-out", path("ca.pem"), "-days", "2",
+            "-subj", "/CN=Test CA")
     with open(path("server.ext"), "w") as f:
         f.write("subjectAltName=DNS:localhost,IP:127.0.0.1\n")
     for name, subject, extension in (("server", "/CN=localhost", ["-extfile", path("server.ext")]),
