@@ -28,7 +28,8 @@ const int MinimumListenBacklog = 5;
 // Time that running sessions get to finish at shutdown.
 const auto GracePeriod = std::chrono::milliseconds(5000);
 
-// The listening socket on Config.Port, or InvalidSocket after logging why.
+// The listening socket on Config.Port at Config.ListenAddress, or
+// InvalidSocket after logging why.
 TSocketHandle OpenListenSocket() {
   TSocketGuard Socket(SocketCreate());
   WriteLog("Creating socket on port " + std::to_string(Config.Port) + "...", TLogLevel::Progress);
@@ -37,7 +38,7 @@ TSocketHandle OpenListenSocket() {
     return InvalidSocket;
   }
   WriteLog("Binding socket to port...", TLogLevel::Progress);
-  if (!SocketBind(Socket.Get(), Config.Port)) {
+  if (!SocketBind(Socket.Get(), Config.Port, Config.ListenAddress)) {
     WriteLog("ERROR: failed to bind socket", TLogLevel::Error);
     return InvalidSocket;
   }
