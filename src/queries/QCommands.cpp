@@ -142,11 +142,11 @@ void QueryAckTs(const TJsonPtr& Query, const TJsonPtr& Answer) {
 void QuerySetTi(const TJsonPtr& Query, const TJsonPtr& Answer) {
   RequireText(Query, u"ti", TMessage::TiInvalid);
   double Value = 0;
-  std::u16string ValueText;
+  std::string ValueText;
   if (!NumberField(Query, u"value", Value, ValueText)) throw EQueryError(TMessage::ValueInvalid);
   const float Number = static_cast<float>(Value);
   TPointAddress Address = RequirePoint(Query, u"ti", TMessage::TiInvalid);
-  CheckCommandAuth(Query, Subject("set-ti", Address, FourDecimals(Utf16ToAnsi(ValueText))));
+  CheckCommandAuth(Query, Subject("set-ti", Address, FourDecimals(ValueText)));
 
   int32_t Result;
   {

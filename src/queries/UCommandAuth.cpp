@@ -70,24 +70,21 @@ bool UsesMac(const TJsonPtr& Query) {
 // which the audit shows only as invalid.
 void ReadKeyId(const TJsonPtr& Query, TProof& Proof) {
   if (!HasField(Query, u"keyId")) return;
-  std::u16string KeyId;
-  const bool IsText = TextField(Query, u"keyId", KeyId);
-  Proof.KeyId = Utf16ToAnsi(IsText ? KeyId : AsText(GetField(Query, u"keyId")));
+  const bool IsText = TextField(Query, u"keyId", Proof.KeyId);
+  if (!IsText) Proof.KeyId = Utf16ToAnsi(AsText(GetField(Query, u"keyId")));
   Proof.KeyIdValid = IsText && IsCommandKeyId(Proof.KeyId);
 }
 
 TProof ReadProof(const TJsonPtr& Query, bool Mac) {
-  std::u16string Given;
-  if (!TextField(Query, Mac ? u"mac" : u"hash", Given)) {
+  TProof Proof;
+  if (!TextField(Query, Mac ? u"mac" : u"hash", Proof.Given)) {
     if (Mac) Refuse("mac missing or invalid", TMessage::MacInvalid);
     Refuse("hash missing or invalid", TMessage::HashInvalid);
   }
-  TProof Proof;
   if (!IntegerField(Query, u"timestamp", Proof.Timestamp)) {
     Refuse("timestamp missing or invalid", TMessage::TimestampInvalid);
   }
   Proof.Mac = Mac;
-  Proof.Given = Utf16ToAnsi(Given);
   if (Mac) ReadKeyId(Query, Proof);
   return Proof;
 }

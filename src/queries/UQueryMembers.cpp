@@ -1,5 +1,7 @@
 #include "queries/UQueryMembers.h"
 
+#include "platform/CodePage.h"
+
 namespace {
 
 // The member when it is present and of kind Wanted, else nullptr.
@@ -26,11 +28,11 @@ bool IntegerField(const TJsonPtr& Query, std::u16string_view Name, int64_t& Valu
   return true;
 }
 
-bool NumberField(const TJsonPtr& Query, std::u16string_view Name, double& Value, std::u16string& Text) {
+bool NumberField(const TJsonPtr& Query, std::u16string_view Name, double& Value, std::string& Text) {
   const TJsonPtr Field = GetField(Query, Name);
   if (Kind(Field) != TJsonKind::Integer && Kind(Field) != TJsonKind::Currency) return false;
   Value = AsDouble(Field);
-  Text = AsText(Field);
+  Text = Utf16ToAnsi(AsText(Field));
   return true;
 }
 
@@ -38,6 +40,13 @@ bool TextField(const TJsonPtr& Query, std::u16string_view Name, std::u16string& 
   const TJsonPtr Field = FieldOfKind(Query, Name, TJsonKind::String);
   if (!Field) return false;
   Text = AsText(Field);
+  return true;
+}
+
+bool TextField(const TJsonPtr& Query, std::u16string_view Name, std::string& Text) {
+  std::u16string Wide;
+  if (!TextField(Query, Name, Wide)) return false;
+  Text = Utf16ToAnsi(Wide);
   return true;
 }
 

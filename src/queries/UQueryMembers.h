@@ -19,8 +19,11 @@ bool HasField(const TJsonPtr& Query, std::u16string_view Name);
 bool IntegerField(const TJsonPtr& Query, std::u16string_view Name, int32_t& Value);
 bool IntegerField(const TJsonPtr& Query, std::u16string_view Name, int64_t& Value);
 // An integer or a number with decimals: its value and its JSON text.
-bool NumberField(const TJsonPtr& Query, std::u16string_view Name, double& Value, std::u16string& Text);
+bool NumberField(const TJsonPtr& Query, std::u16string_view Name, double& Value, std::string& Text);
+// A text; as a std::string, taken in the ANSI code page, the gateway's own
+// for every text it passes on to the server, the log or a hash.
 bool TextField(const TJsonPtr& Query, std::u16string_view Name, std::u16string& Text);
+bool TextField(const TJsonPtr& Query, std::u16string_view Name, std::string& Text);
 bool ArrayField(const TJsonPtr& Query, std::u16string_view Name, TJsonPtr& List);
 // A text that is a point address "channel.rtu.point"; false also when the
 // text is not one.
