@@ -1,7 +1,9 @@
 // UMessages: the one table of the texts with which the gateway refuses or
 // fails a query, as the client receives them in "error" (ANSI). The
 // handlers and the session raise them by name; the fuzz target and the
-// protocol document's test read the whole table.
+// protocol document's test read the whole table, and the soak
+// (tests/soak) reads this file's entries as written: keep each on one line,
+// {TMessage::Name, "text"} or {TMessage::Name, "text", true}.
 //
 // Constant data: any thread.
 #pragma once
@@ -67,7 +69,7 @@ struct TMessageText {
 };
 
 // Every message, in the order of TMessage.
-inline constexpr TMessageText Messages[] = {
+inline constexpr TMessageText MessageTable[] = {
     {TMessage::GateClosing, "Gate is closing now"},
     {TMessage::NoData, "No data"},
     {TMessage::QueryTooLong, "Query too long"},
@@ -112,15 +114,15 @@ inline constexpr TMessageText Messages[] = {
     {TMessage::HashNotInitialized, "Hash not initialized"},
 };
 
-static_assert(std::size(Messages) == static_cast<std::size_t>(TMessage::Count), "one text per message");
+static_assert(std::size(MessageTable) == static_cast<std::size_t>(TMessage::Count), "one text per message");
 static_assert(
     [] {
-      for (std::size_t Index = 0; Index < std::size(Messages); ++Index)
-        if (Messages[Index].Id != static_cast<TMessage>(Index)) return false;
+      for (std::size_t Index = 0; Index < std::size(MessageTable); ++Index)
+        if (MessageTable[Index].Id != static_cast<TMessage>(Index)) return false;
       return true;
     }(),
     "the table in the order of TMessage");
 
 // The text of Id (for a formatted message, the part before the variable).
 // Every text is a literal, so its data ends with a NUL.
-constexpr const char* MessageText(TMessage Id) { return Messages[static_cast<std::size_t>(Id)].Text.data(); }
+constexpr const char* MessageText(TMessage Id) { return MessageTable[static_cast<std::size_t>(Id)].Text.data(); }

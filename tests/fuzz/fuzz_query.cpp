@@ -52,7 +52,7 @@ void Check(bool Condition, const char* What) {
 
 // A formatted message matches by the part before its variable.
 bool KnownMessage(const std::string& Text) {
-  for (const TMessageText& Message : Messages) {
+  for (const TMessageText& Message : MessageTable) {
     if (Message.Formatted ? Text.compare(0, Message.Text.size(), Message.Text) == 0 : Text == Message.Text)
       return true;
   }

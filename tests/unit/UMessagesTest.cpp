@@ -13,6 +13,6 @@ TEST(Messages, EveryMessageInTheProtocolDocument) {
   ASSERT_TRUE(File) << PROTOCOL_DOC;
   std::ostringstream Document;
   Document << File.rdbuf();
-  for (const TMessageText& Message : Messages)
+  for (const TMessageText& Message : MessageTable)
     EXPECT_NE(Document.str().find(Message.Text), std::string::npos) << Message.Text;
 }
