@@ -2,7 +2,7 @@
 // fails a query, as the client receives them in "error" (ANSI). The
 // handlers and the session raise them by name; the fuzz target and the
 // protocol document's test read the whole table, and the soak
-// (tests/soak) reads this file's entries as written: keep each on one line,
+// (tests/soak) reads this file's entries as written: keep each on a line of its own,
 // {TMessage::Name, "text"} or {TMessage::Name, "text", true}.
 //
 // Constant data: any thread.

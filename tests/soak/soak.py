@@ -64,7 +64,7 @@ def read_messages():
     the texts with a variable part)."""
     exact, prefixes = set(), []
     with open(os.path.join(HERE, "..", "..", "src", "common", "UMessages.h"), encoding="utf-8") as f:
-        for text, formatted in re.findall(r'\{TMessage::\w+, "([^"]*)"(, true)?\}', f.read()):
+        for text, formatted in re.findall(r'^\s*\{TMessage::\w+, "([^"]*)"(, true)?\},', f.read(), re.M):
             (prefixes.append if formatted else exact.add)(text)
     return exact, prefixes
 
