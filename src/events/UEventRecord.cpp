@@ -2,6 +2,7 @@
 // then the decoder of its kind, chosen once by the type field.
 #include "events/UEventRecord.h"
 
+#include "common/UMessages.h"
 #include "common/UScan.h"
 #include "events/UAnalogEvents.h"
 #include "events/UMessageEvents.h"
@@ -32,7 +33,7 @@ void CheckEventTime(const std::string& Text) {
                              static_cast<uint16_t>(Milliseconds)};
     Valid = EncodeDateTime(Time, Value);
   }
-  if (!Valid) throw EEventError("ERROR: invalid event time " + Text);
+  if (!Valid) throw EEventError(MessageText(TMessage::EventTimeInvalid) + Text);
 }
 
 // An alarm signal going to 0 and an analog alarm back to normal are lifted

@@ -54,10 +54,10 @@ TQueryHandler FindQueryHandler(std::string_view LowerType) {
 }
 
 TJsonPtr DispatchQuery(const TJsonPtr& Query) {
-  if (ShutdownRequested) throw EQueryError("Gate is closing now");
-  if (!IsServerConnected()) throw EQueryError("Server is disconnected");
+  if (ShutdownRequested) throw EQueryError(TMessage::GateClosing);
+  if (!IsServerConnected()) throw EQueryError(TMessage::ServerDisconnected);
   TJsonPtr Type = GetField(Query, u"query");
-  if (!Type) throw EQueryError("ERROR: query type missing");
+  if (!Type) throw EQueryError(TMessage::QueryTypeMissing);
 
   TJsonPtr Answer = NewObject();
   TJsonPtr Id = GetField(Query, u"id");
@@ -65,7 +65,7 @@ TJsonPtr DispatchQuery(const TJsonPtr& Query) {
 
   // A type of another kind than string is compared as its JSON text.
   TQueryHandler Handler = FindQueryHandler(LowerAsciiLetters(Utf16ToAnsi(AsText(Type))));
-  if (!Handler) throw EQueryError("ERROR: query type unknown");
+  if (!Handler) throw EQueryError(TMessage::QueryTypeUnknown);
   Handler(Query, Answer);
   return Answer;
 }

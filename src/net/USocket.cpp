@@ -194,11 +194,11 @@ std::string TSocketThread::AnswerOfQuery() {
   };
   // One byte more than the longest query tells a query that is too long.
   std::string Bytes = ReceiveQuery(Socket_.Get(), Config.Length + 1u, PieceSize, ClientTimeout(), Parses);
-  if (ShutdownRequested) throw EQueryError("Gate is closing now");
-  if (Bytes.empty()) throw EQueryError("No data");
-  if (Bytes.size() > Config.Length) throw EQueryError("Query too long");
+  if (ShutdownRequested) throw EQueryError(TMessage::GateClosing);
+  if (Bytes.empty()) throw EQueryError(TMessage::NoData);
+  if (Bytes.size() > Config.Length) throw EQueryError(TMessage::QueryTooLong);
   Log("Query: " + LogSafeText(WireToAnsi(Bytes)));
-  if (!Query) throw EQueryError("ERROR: invalid format");
+  if (!Query) throw EQueryError(TMessage::InvalidFormat);
   return ToWireJson(DispatchQuery(Query));
 }
 

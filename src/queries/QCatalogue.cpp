@@ -2,19 +2,20 @@
 
 #include <array>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "platform/CodePage.h"
-#include "queries/UReadings.h"
+#include "queries/UObjectName.h"
+#include "queries/UQuery.h"
+#include "queries/UQueryMembers.h"
+#include "telemetry/Telemetry.h"
+#include "telemetry/UServer.h"
 
 namespace {
 
 constexpr int32_t PageSize = 255;
 using TIdArea = std::array<uint16_t, PageSize>;
-
-constexpr char ChannelInvalid[] = "ERROR: channel ID missing or invalid";
-constexpr char RtuInvalid[] = "ERROR: RTU ID missing or invalid";
-constexpr char FromInvalid[] = "ERROR: invalid starting point ID";
 
 // Where the objects of one query live: channels within the server, RTUs
 // within a channel, points within an RTU.
@@ -84,12 +85,12 @@ int64_t CountPoints(const TScope& Scope) {
 
 void AnswerPoints(const TJsonPtr& Query, uint16_t Kind, const TJsonPtr& Answer) {
   int32_t Channel = 0, Rtu = 0, From = 0;
-  if (!IntegerField(Query, u"ch", Channel)) throw EQueryError(ChannelInvalid);
-  if (!IntegerField(Query, u"rtu", Rtu)) throw EQueryError(RtuInvalid);
-  if (Channel < 0 || Channel > 255) throw EQueryError(ChannelInvalid);
-  if (Rtu < 0 || Rtu > 255) throw EQueryError(RtuInvalid);
-  if (GetField(Query, u"from") && (!IntegerField(Query, u"from", From) || From < 0 || From > UINT16_MAX))
-    throw EQueryError(FromInvalid);
+  if (!IntegerField(Query, u"ch", Channel)) throw EQueryError(TMessage::ChannelInvalid);
+  if (!IntegerField(Query, u"rtu", Rtu)) throw EQueryError(TMessage::RtuInvalid);
+  if (Channel < 0 || Channel > 255) throw EQueryError(TMessage::ChannelInvalid);
+  if (Rtu < 0 || Rtu > 255) throw EQueryError(TMessage::RtuInvalid);
+  if (HasField(Query, u"from") && (!IntegerField(Query, u"from", From) || From < 0 || From > UINT16_MAX))
+    throw EQueryError(TMessage::FromInvalid);
   const TScope Scope{Kind, static_cast<uint16_t>(Channel), static_cast<uint16_t>(Rtu)};
   PutInteger(Answer, u"total", CountPoints(Scope));
   TIdArea Ids;
@@ -103,7 +104,7 @@ void QueryChannels(const TJsonPtr& /*Query*/, const TJsonPtr& Answer) { AnswerLi
 
 void QueryRtus(const TJsonPtr& Query, const TJsonPtr& Answer) {
   int32_t Channel = 0;
-  if (!IntegerField(Query, u"ch", Channel) || Channel < 0 || Channel > 255) throw EQueryError(ChannelInvalid);
+  if (!IntegerField(Query, u"ch", Channel) || Channel < 0 || Channel > 255) throw EQueryError(TMessage::ChannelInvalid);
   AnswerList({TVX_KIND_RTU, static_cast<uint16_t>(Channel), 0}, Answer);
 }
 

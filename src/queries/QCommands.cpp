@@ -8,6 +8,7 @@
 #include "crypto/UCommandMac.h"
 #include "platform/CodePage.h"
 #include "queries/UCommandAuth.h"
+#include "queries/UQueryMembers.h"
 #include "telemetry/Telemetry.h"
 #include "telemetry/UServer.h"
 
@@ -26,13 +27,16 @@ static_assert(offsetof(TServerEvent, Data.StatusSet.State) == 38 &&
               "command event fields where the event log reads them");
 
 // Reads a point address member: present, a string, and a valid address.
-TPointAddress RequirePoint(const TJsonPtr& Query, std::u16string_view Name, const char* Message) {
-  TJsonPtr Member = GetField(Query, Name);
+TPointAddress RequirePoint(const TJsonPtr& Query, std::u16string_view Name, TMessage Refusal) {
   TPointAddress Address{};
-  if (Kind(Member) != TJsonKind::String || !ParsePointAddress(AsText(Member), Address)) {
-    throw EQueryError(Message);
-  }
+  if (!PointField(Query, Name, Address)) throw EQueryError(Refusal);
   return Address;
+}
+
+// Refuses a member Name that is not a text, before any other check of it.
+void RequireText(const TJsonPtr& Query, std::u16string_view Name, TMessage Refusal) {
+  std::u16string Text;
+  if (!TextField(Query, Name, Text)) throw EQueryError(Refusal);
 }
 
 // The event of a command at Address. The time text stays empty: the
@@ -62,11 +66,11 @@ void PutSourceText(char (&Source)[16]) {
 void RegisterCommandEvent(const TServerEvent& Event) {
   const int32_t Result = LockedCall(tvxRegEvent, &Event);
   // The change stands: it has been made and cannot be taken back.
-  if (Result != 1) throw EQueryError("ERROR: command event not added");
+  if (Result != 1) throw EQueryError(TMessage::CommandEventNotAdded);
 }
 
 void RequireChanged(int32_t Result) {
-  if (Result != 1) throw EQueryError("ERROR: command failure");
+  if (Result != 1) throw EQueryError(TMessage::CommandFailure);
 }
 
 // The command as the authorisation and its audit see it.
@@ -76,20 +80,19 @@ TCommandSubject Subject(std::string Type, const TPointAddress& Address, std::str
           std::move(Value)};
 }
 
-// set-ts, and switch-ts once it has chosen the value: Type names which.
-void SetStatus(const TJsonPtr& Query, const TJsonPtr& Answer, const char* Type) {
-  TJsonPtr Ts = GetField(Query, u"ts");
-  if (Kind(Ts) != TJsonKind::String) throw EQueryError("ERROR: TS missing or invalid");
-  TJsonPtr Value = GetField(Query, u"value");
-  // The whole value must be 0 or 1: a large number whose low bits happen
-  // to be 0 or 1 is refused, not taken as a state.
-  if (Kind(Value) != TJsonKind::Integer || (AsInteger(Value) != 0 && AsInteger(Value) != 1)) {
-    throw EQueryError("ERROR: value missing or invalid");
-  }
-  TPointAddress Address = RequirePoint(Query, u"ts", "ERROR: TS missing or invalid");
-  CheckCommandAuth(Query, Subject(Type, Address, std::to_string(AsInteger(Value))));
+// The state a status command sets: the whole value must be 0 or 1, so a
+// large number whose low bits happen to be 0 or 1 is refused, not taken as
+// a state.
+uint8_t RequireState(int64_t Value) {
+  if (Value != 0 && Value != 1) throw EQueryError(TMessage::ValueInvalid);
+  return static_cast<uint8_t>(Value);
+}
 
-  const uint8_t State = static_cast<uint8_t>(AsInteger(Value));
+// set-ts and switch-ts once each has read its point and chosen the State:
+// the proof for Type, then the change and its event.
+void SetStatus(const TJsonPtr& Query, const TJsonPtr& Answer, const char* Type, const TPointAddress& Address,
+               uint8_t State) {
+  CheckCommandAuth(Query, Subject(Type, Address, std::to_string(State)));
   TStatusValue Record{Address.Channel, Address.Rtu, Address.Point, TVX_SET_STATUS_BY_HAND,
                       static_cast<uint8_t>(FlagManual & 0xFF), TVX_VALUE_INT32, State};
   int32_t Result;
@@ -111,18 +114,23 @@ void SetStatus(const TJsonPtr& Query, const TJsonPtr& Answer, const char* Type) 
 
 }  // namespace
 
-void QuerySetTs(const TJsonPtr& Query, const TJsonPtr& Answer) { SetStatus(Query, Answer, "set-ts"); }
+void QuerySetTs(const TJsonPtr& Query, const TJsonPtr& Answer) {
+  RequireText(Query, u"ts", TMessage::TsInvalid);
+  int64_t Value = 0;
+  if (!IntegerField(Query, u"value", Value)) throw EQueryError(TMessage::ValueInvalid);
+  const uint8_t State = RequireState(Value);
+  SetStatus(Query, Answer, "set-ts", RequirePoint(Query, u"ts", TMessage::TsInvalid), State);
+}
 
 void QuerySwitchTs(const TJsonPtr& Query, const TJsonPtr& Answer) {
-  TPointAddress Address = RequirePoint(Query, u"ts", "ERROR: TS missing or invalid");
+  TPointAddress Address = RequirePoint(Query, u"ts", TMessage::TsInvalid);
   const auto State = static_cast<int16_t>(LockedCall(tvxStatus, Address.Channel, Address.Rtu, Address.Point));
-  // An unknown state (-1) turns into -2, which set-ts refuses as a value.
-  PutInteger(Query, u"value", static_cast<int16_t>(State ^ 1));
-  SetStatus(Query, Answer, "switch-ts");
+  // An unknown state (-1) turns into -2, which is refused as a value.
+  SetStatus(Query, Answer, "switch-ts", Address, RequireState(static_cast<int16_t>(State ^ 1)));
 }
 
 void QueryAckTs(const TJsonPtr& Query, const TJsonPtr& Answer) {
-  TPointAddress Address = RequirePoint(Query, u"ts", "ERROR: TS missing or invalid");
+  TPointAddress Address = RequirePoint(Query, u"ts", TMessage::TsInvalid);
   CheckCommandAuth(Query, Subject("ack-ts", Address));
   RequireChanged(LockedCall(tvxClrStatusFlags, Address.Channel, Address.Rtu, Address.Point, FlagUnacknowledged));
   TServerEvent Event = CommandEvent(0, TVX_EVENT_ACKNOWLEDGE, Address);
@@ -132,15 +140,13 @@ void QueryAckTs(const TJsonPtr& Query, const TJsonPtr& Answer) {
 }
 
 void QuerySetTi(const TJsonPtr& Query, const TJsonPtr& Answer) {
-  TJsonPtr Ti = GetField(Query, u"ti");
-  if (Kind(Ti) != TJsonKind::String) throw EQueryError("ERROR: TI missing or invalid");
-  TJsonPtr Value = GetField(Query, u"value");
-  if (Kind(Value) != TJsonKind::Integer && Kind(Value) != TJsonKind::Currency) {
-    throw EQueryError("ERROR: value missing or invalid");
-  }
-  const float Number = static_cast<float>(AsDouble(Value));
-  TPointAddress Address = RequirePoint(Query, u"ti", "ERROR: TI missing or invalid");
-  CheckCommandAuth(Query, Subject("set-ti", Address, FourDecimals(Utf16ToAnsi(AsText(Value)))));
+  RequireText(Query, u"ti", TMessage::TiInvalid);
+  double Value = 0;
+  std::string ValueText;
+  if (!NumberField(Query, u"value", Value, ValueText)) throw EQueryError(TMessage::ValueInvalid);
+  const float Number = static_cast<float>(Value);
+  TPointAddress Address = RequirePoint(Query, u"ti", TMessage::TiInvalid);
+  CheckCommandAuth(Query, Subject("set-ti", Address, FourDecimals(ValueText)));
 
   int32_t Result;
   {

@@ -13,7 +13,7 @@
 // "ts" status point, "value" 0 or 1: sets the point by hand (flag M).
 void QuerySetTs(const TJsonPtr& Query, const TJsonPtr& Answer);
 // "ts": reads the point's state and sets the opposite one as "set-ts"
-// does, the new "value" written into Query.
+// does.
 void QuerySwitchTs(const TJsonPtr& Query, const TJsonPtr& Answer);
 // "ts": acknowledges the point's change (clears flag U).
 void QueryAckTs(const TJsonPtr& Query, const TJsonPtr& Answer);

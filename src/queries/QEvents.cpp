@@ -8,16 +8,16 @@
 #include "events/UEventFilter.h"
 #include "events/UServerLookup.h"
 #include "platform/CodePage.h"
+#include "queries/UQueryMembers.h"
+#include "queries/UTimeSpan.h"
 #include "telemetry/Telemetry.h"
 #include "telemetry/UServer.h"
-#include "telemetry/UTimeText.h"
 
 namespace {
 
 // Bounds the events of one query: its quantity, its distance from the
 // present, and the events the library delivers to it.
 constexpr int64_t MaxEvents = 2000;
-constexpr const char* TooLarge = "ERROR: events archive is too large";
 
 struct TPageFree {
   void operator()(TEventNode* Page) const { tvxFreeMemory(Page); }
@@ -25,7 +25,7 @@ struct TPageFree {
 using TEventPage = std::unique_ptr<TEventNode, TPageFree>;
 
 void RequireEvents() {
-  if (!EventsAvailable) throw EQueryError("Events not supported by server");
+  if (!EventsAvailable) throw EQueryError(TMessage::EventsNotSupported);
 }
 
 // Event numbers move in 64-bit steps that wrap rather than overflow.
@@ -37,7 +37,7 @@ int64_t WrappingSub(int64_t A, int64_t B) {
 // rather than counting from 0.
 int64_t CurrentEventNumber() {
   const std::optional<TElix> Current = CurrentEventIndex();
-  if (!Current) throw EQueryError("ERROR: current event index unavailable");
+  if (!Current) throw EQueryError(TMessage::EventIndexUnavailable);
   return Current->EventNumber;
 }
 
@@ -74,7 +74,7 @@ void ProduceEvents(const TJsonPtr& Answer, TElix& Index, const TEventFilter& Fil
     }
     if (!Page) return;
     for (const TEventNode* Node = Page.get(); Node; Node = Node->Next) {
-      if (++Count > MaxEvents) throw EQueryError(TooLarge);
+      if (++Count > MaxEvents) throw EQueryError(TMessage::EventsTooLarge);
       std::optional<TEventLogRecord> Record = MakeEventLogRecord(Node->Event, Lookup);
       if (Record && EventMatchesFilter(*Record, Filter, AddrText)) ArrayAppend(Events, EventItem(*Record));
     }
@@ -83,59 +83,48 @@ void ProduceEvents(const TJsonPtr& Answer, TElix& Index, const TEventFilter& Fil
 
 // The time span of an archive query as library seconds.
 void ReadTimeSpan(const TJsonPtr& Query, TEventFilter& Filter) {
-  const TJsonPtr Start = GetField(Query, u"start");
-  const TJsonPtr End = GetField(Query, u"end");
-  if (Kind(Start) != TJsonKind::String) throw EQueryError("ERROR: start time missing or invalid");
-  if (Kind(End) != TJsonKind::String) throw EQueryError("ERROR: end time missing or invalid");
-  TDateTime StartTime = 0, EndTime = 0;
-  if (!ParseTimeText(AsText(Start), StartTime)) throw EQueryError("ERROR: start time missing or invalid");
-  if (!ParseTimeText(AsText(End), EndTime)) throw EQueryError("ERROR: end time missing or invalid");
-  if (StartTime > EndTime) throw EQueryError("ERROR: invalid start-end times");
-  Filter.StartTime = static_cast<uint32_t>(DateTimeToUnix(StartTime));
-  Filter.EndTime = static_cast<uint32_t>(DateTimeToUnix(EndTime));
+  const TTimeSpan Span = ParseTimeSpan(ReadTimeSpanTexts(Query));
+  Filter.StartTime = static_cast<uint32_t>(Span.Start);
+  Filter.EndTime = static_cast<uint32_t>(Span.End);
 }
 
 // An optional integer mask; 0 keeps the default.
-void ReadMask(const TJsonPtr& Query, std::u16string_view Name, const char* Error, uint16_t& Mask) {
-  const TJsonPtr Value = GetField(Query, Name);
-  if (!Value) return;
-  if (Kind(Value) != TJsonKind::Integer) throw EQueryError(Error);
-  if (AsInteger(Value) != 0) Mask = static_cast<uint16_t>(AsInteger(Value));
+void ReadMask(const TJsonPtr& Query, std::u16string_view Name, TMessage Refusal, uint16_t& Mask) {
+  if (!HasField(Query, Name)) return;
+  int64_t Value = 0;
+  if (!IntegerField(Query, Name, Value)) throw EQueryError(Refusal);
+  if (Value != 0) Mask = static_cast<uint16_t>(Value);
 }
 
 void ReadAddress(const TJsonPtr& Query, TEventFilter& Filter) {
-  const TJsonPtr Addr = GetField(Query, u"addr");
-  if (!Addr) return;
-  if (Kind(Addr) != TJsonKind::String || !ParsePointAddress(AsText(Addr), Filter.FilterAddr))
-    throw EQueryError("ERROR: invalid address filter");
+  if (HasField(Query, u"addr") && !PointField(Query, u"addr", Filter.FilterAddr))
+    throw EQueryError(TMessage::AddressFilterInvalid);
 }
 
 }  // namespace
 
 void QueryEventsLatest(const TJsonPtr& Query, const TJsonPtr& Answer) {
   RequireEvents();
-  const TJsonPtr Quantity = GetField(Query, u"quantity");
-  if (Kind(Quantity) != TJsonKind::Integer) throw EQueryError("ERROR: events quantity missing or invalid");
-  const int32_t Count = static_cast<int32_t>(AsInteger(Quantity));
-  if (Count < 0) throw EQueryError("ERROR: events quantity missing or invalid");
-  if (Count > MaxEvents) throw EQueryError(TooLarge);
+  int32_t Count = 0;
+  if (!IntegerField(Query, u"quantity", Count) || Count < 0) throw EQueryError(TMessage::EventsQuantityInvalid);
+  if (Count > MaxEvents) throw EQueryError(TMessage::EventsTooLarge);
   TElix Index = IndexAt(WrappingSub(CurrentEventNumber(), Count));
   ProduceEvents(Answer, Index, TEventFilter{});
 }
 
 void QueryEventsCurrent(const TJsonPtr& Query, const TJsonPtr& Answer) {
   RequireEvents();
-  const TJsonPtr From = GetField(Query, u"fromEventId");
-  if (!From) {
+  if (!HasField(Query, u"fromEventId")) {
     PutInteger(Answer, u"lastEventId", CurrentEventNumber());
     return;
   }
-  if (Kind(From) != TJsonKind::Integer) throw EQueryError("ERROR: event ID is invalid");
-  TElix Index = IndexAt(AsInteger(From));
+  int64_t From = 0;
+  if (!IntegerField(Query, u"fromEventId", From)) throw EQueryError(TMessage::EventIdInvalid);
+  TElix Index = IndexAt(From);
   // Without the present position the distance is not known; the producer's
   // own count still bounds the answer.
   const std::optional<TElix> Current = CurrentEventIndex();
-  if (Current && WrappingSub(Current->EventNumber, Index.EventNumber) > MaxEvents) throw EQueryError(TooLarge);
+  if (Current && WrappingSub(Current->EventNumber, Index.EventNumber) > MaxEvents) throw EQueryError(TMessage::EventsTooLarge);
   ProduceEvents(Answer, Index, TEventFilter{});
   PutInteger(Answer, u"lastEventId", Index.EventNumber);
 }
@@ -144,8 +133,8 @@ void QueryEventsArchive(const TJsonPtr& Query, const TJsonPtr& Answer) {
   RequireEvents();
   TEventFilter Filter;
   ReadTimeSpan(Query, Filter);
-  ReadMask(Query, u"imp", "ERROR: invalid importance filter", Filter.ImpMask);
-  ReadMask(Query, u"type", "ERROR: invalid type filter", Filter.TypeMask);
+  ReadMask(Query, u"imp", TMessage::ImportanceFilterInvalid, Filter.ImpMask);
+  ReadMask(Query, u"type", TMessage::TypeFilterInvalid, Filter.TypeMask);
   ReadAddress(Query, Filter);
   TElix Index{};
   ProduceEvents(Answer, Index, Filter);

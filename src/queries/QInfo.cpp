@@ -1,34 +1,28 @@
 #include "queries/QInfo.h"
 
 #include <array>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/CodePage.h"
-#include "queries/UReadings.h"
+#include "queries/UObjectName.h"
+#include "queries/UPointLists.h"
+#include "queries/UUnits.h"
+#include "telemetry/UServer.h"
 
 namespace {
 
-// The units text of each of Count points from one list call, which Call
-// makes into the result area it is given. A failed call gives empty texts
-// rather than units from records that the library may not have written.
-template <typename TReading, typename TCall>
-std::vector<std::string> UnitsOf(uint16_t Count, TCall Call) {
+// The units text of each of Count points from one list call of records
+// TReading. A failed call gives empty texts rather than units from records
+// that the library may not have written.
+template <typename TReading>
+std::vector<std::string> UnitsOf(uint16_t Count, const TAddressList& Addresses) {
   std::array<TReading, MaxListPoints> Readings{};
   std::vector<std::string> Units(Count);
-  if (Call(Readings.data()) != 1) return Units;
+  if (ReadList(Count, Addresses.data(), Readings.data()) != 1) return Units;
   for (uint16_t Index = 0; Index < Count; ++Index) Units[Index] = UnitsText(Readings[Index].Units);
   return Units;
-}
-
-std::vector<std::string> AnalogUnits(uint16_t Count, const TAddressList& Addresses) {
-  return UnitsOf<TAnalogReading>(
-      Count, [&](TAnalogReading* Result) { return LockedCall(tvxAnalogByList, Count, Addresses.data(), Result, 0, 0); });
-}
-
-std::vector<std::string> AccumUnits(uint16_t Count, const TAddressList& Addresses) {
-  return UnitsOf<TAccumReading>(
-      Count, [&](TAccumReading* Result) { return LockedCall(tvxAccumByList, Count, Addresses.data(), Result, 0); });
 }
 
 using TUnitsReader = std::vector<std::string> (*)(uint16_t Count, const TAddressList& Addresses);
@@ -44,12 +38,9 @@ std::string NameOf(uint16_t ObjectKind, const TPointAddress& Address) {
 // name call per element, each under its own holding of the lock.
 void AnswerList(const TJsonPtr& Query, std::u16string_view Member, uint16_t ObjectKind, TUnitsReader ReadUnits,
                 const TJsonPtr& Answer) {
-  TJsonPtr List = GetField(Query, Member);
-  if (Kind(List) != TJsonKind::Array) return;
-  if (ArrayLength(List) > MaxListPoints) throw EQueryError("ERROR: too many points in query");
   TAddressList Addresses{};
-  ParseAddressList(List, Addresses);
-  const uint16_t Count = ListCount(List);
+  uint16_t Count = 0;
+  if (!ReadAddressList(Query, Member, TMessage::TooManyPoints, Addresses, Count)) return;
   const std::vector<std::string> Units = ReadUnits ? ReadUnits(Count, Addresses) : std::vector<std::string>();
   TJsonPtr Items = NewArray();
   for (uint16_t Index = 0; Index < Count; ++Index) {
@@ -65,6 +56,6 @@ void AnswerList(const TJsonPtr& Query, std::u16string_view Member, uint16_t Obje
 
 void QueryInfo(const TJsonPtr& Query, const TJsonPtr& Answer) {
   AnswerList(Query, u"ts", TVX_KIND_STATUS, nullptr, Answer);
-  AnswerList(Query, u"ti", TVX_KIND_ANALOG, AnalogUnits, Answer);
-  AnswerList(Query, u"tii", TVX_KIND_ACCUM, AccumUnits, Answer);
+  AnswerList(Query, u"ti", TVX_KIND_ANALOG, UnitsOf<TAnalogReading>, Answer);
+  AnswerList(Query, u"tii", TVX_KIND_ACCUM, UnitsOf<TAccumReading>, Answer);
 }

@@ -2,22 +2,25 @@
 
 #include <array>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "common/UNumberText.h"
 #include "platform/CodePage.h"
-#include "queries/UReadings.h"
-#include "telemetry/UTimeText.h"
+#include "queries/UObjectName.h"
+#include "queries/UQuery.h"
+#include "queries/UQueryMembers.h"
+#include "queries/UTimeSpan.h"
+#include "queries/UUnits.h"
+#include "queries/UValueItems.h"
+#include "telemetry/Telemetry.h"
+#include "telemetry/UServer.h"
 
 namespace {
 
 constexpr std::size_t MaxRetroPoints = 5;
 constexpr int64_t MaxSamples = 1000;
 constexpr int32_t MaxStep = 2678400;  // 31 days
-
-constexpr char StartInvalid[] = "ERROR: start time missing or invalid";
-constexpr char EndInvalid[] = "ERROR: end time missing or invalid";
-constexpr char StepInvalid[] = "ERROR: step missing or invalid";
 
 // The span and sampling of a query whose fields have passed every check.
 struct TRetroSpan {
@@ -26,31 +29,19 @@ struct TRetroSpan {
   uint16_t Count = 0;
 };
 
-TDateTime TimeField(const std::u16string& Text, const char* Message) {
-  TDateTime Value = 0;
-  if (!ParseTimeText(Text, Value)) throw EQueryError(Message);
-  return Value;
-}
-
-TRetroSpan CheckedSpan(const TJsonPtr& Query) {
-  std::u16string StartText, EndText;
+TRetroSpan CheckedSpan(const TJsonPtr& Query, TJsonPtr& Points) {
+  const TTimeSpanTexts Texts = ReadTimeSpanTexts(Query);
   int32_t Step = 0;
-  if (!TextField(Query, u"start", StartText)) throw EQueryError(StartInvalid);
-  if (!TextField(Query, u"end", EndText)) throw EQueryError(EndInvalid);
-  if (!IntegerField(Query, u"step", Step)) throw EQueryError(StepInvalid);
-  TJsonPtr Points = GetField(Query, u"ti");
-  if (Kind(Points) != TJsonKind::Array) throw EQueryError("ERROR: TI missing or invalid");
-  if (ArrayLength(Points) > MaxRetroPoints) throw EQueryError("ERROR: too many TI in retrospective");
-  const TDateTime Start = TimeField(StartText, StartInvalid);
-  const TDateTime End = TimeField(EndText, EndInvalid);
-  if (Start > End) throw EQueryError("ERROR: invalid start-end times");
-  if (Step < 1 || Step > MaxStep) throw EQueryError(StepInvalid);
+  if (!IntegerField(Query, u"step", Step)) throw EQueryError(TMessage::StepInvalid);
+  if (!ArrayField(Query, u"ti", Points)) throw EQueryError(TMessage::TiInvalid);
+  if (ArrayLength(Points) > MaxRetroPoints) throw EQueryError(TMessage::TooManyRetroTi);
+  const TTimeSpan Span = ParseTimeSpan(Texts);
+  if (Step < 1 || Step > MaxStep) throw EQueryError(TMessage::StepInvalid);
   // Counted on the whole seconds: spans of more than 68 years would wrap
   // around in 32 bits and pass the limit with a count of 0 or below.
-  const int64_t StartSeconds = DateTimeToUnix(Start);
-  const int64_t Samples = (DateTimeToUnix(End) - StartSeconds) / Step + 1;
-  if (Samples > MaxSamples) throw EQueryError("ERROR: retrospective is too large");
-  return {StartSeconds, Step, static_cast<uint16_t>(Samples)};
+  const int64_t Samples = (Span.End - Span.Start) / Step + 1;
+  if (Samples > MaxSamples) throw EQueryError(TMessage::RetroTooLarge);
+  return {Span.Start, Step, static_cast<uint16_t>(Samples)};
 }
 
 // What the server holds for one point, read into areas cleared for it, so
@@ -107,8 +98,8 @@ TJsonPtr Label(const TPointHistory& History) {
 }  // namespace
 
 void QueryRetro(const TJsonPtr& Query, const TJsonPtr& Answer) {
-  const TRetroSpan Span = CheckedSpan(Query);
-  TJsonPtr Points = GetField(Query, u"ti");
+  TJsonPtr Points;
+  const TRetroSpan Span = CheckedSpan(Query, Points);
   TJsonPtr Values = NewArray();
   TJsonPtr Labels = NewArray();
   PutValue(Answer, u"ti", Values);

@@ -6,20 +6,11 @@
 
 #include "common/UNumberText.h"
 #include "platform/CodePage.h"
-#include "queries/UReadings.h"
+#include "queries/UPointLists.h"
+#include "queries/UUnits.h"
+#include "queries/UValueItems.h"
 
 namespace {
-
-// The library call of each kind of list, with the arguments it reserves.
-int32_t ReadList(uint16_t Count, const TPointAddress* List, TStatusReading* Result) {
-  return LockedCall(tvxStatusByList, Count, List, Result);
-}
-int32_t ReadList(uint16_t Count, const TPointAddress* List, TAnalogReading* Result) {
-  return LockedCall(tvxAnalogByList, Count, List, Result, 0, 0);
-}
-int32_t ReadList(uint16_t Count, const TPointAddress* List, TAccumReading* Result) {
-  return LockedCall(tvxAccumByList, Count, List, Result, 0);
-}
 
 // The answer element of one record.
 TJsonPtr Item(const TStatusReading& Reading) {
@@ -42,14 +33,11 @@ TJsonPtr Item(const TAccumReading& Reading) {
 // answers "No" for every element, since records that the library did not
 // write would read as a breaker that is off or a voltage of 0.
 template <typename TReading>
-void AnswerList(const TJsonPtr& Query, std::u16string_view Name, const char* TooMany, const TJsonPtr& Answer) {
-  TJsonPtr List = GetField(Query, Name);
-  if (Kind(List) != TJsonKind::Array) return;
-  if (ArrayLength(List) > MaxListPoints) throw EQueryError(TooMany);
+void AnswerList(const TJsonPtr& Query, std::u16string_view Name, TMessage TooMany, const TJsonPtr& Answer) {
   TAddressList Addresses{};
-  ParseAddressList(List, Addresses);
+  uint16_t Count = 0;
+  if (!ReadAddressList(Query, Name, TooMany, Addresses, Count)) return;
   std::array<TReading, MaxListPoints> Readings{};
-  const uint16_t Count = ListCount(List);
   const bool Read = ReadList(Count, Addresses.data(), Readings.data()) == 1;
   TJsonPtr Items = NewArray();
   PutValue(Answer, Name, Items);
@@ -60,7 +48,7 @@ void AnswerList(const TJsonPtr& Query, std::u16string_view Name, const char* Too
 }  // namespace
 
 void QueryInstant(const TJsonPtr& Query, const TJsonPtr& Answer) {
-  AnswerList<TStatusReading>(Query, u"ts", "ERROR: too many TS in query", Answer);
-  AnswerList<TAnalogReading>(Query, u"ti", "ERROR: too many TI in query", Answer);
-  AnswerList<TAccumReading>(Query, u"tii", "ERROR: too many TII in query", Answer);
+  AnswerList<TStatusReading>(Query, u"ts", TMessage::TooManyTs, Answer);
+  AnswerList<TAnalogReading>(Query, u"ti", TMessage::TooManyTi, Answer);
+  AnswerList<TAccumReading>(Query, u"tii", TMessage::TooManyTii, Answer);
 }

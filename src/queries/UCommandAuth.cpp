@@ -8,16 +8,15 @@
 #include "crypto/UCommandHash.h"
 #include "crypto/UCommandMac.h"
 #include "platform/CodePage.h"
-#include "platform/LocalTime.h"
 #include "queries/UCommandKeys.h"
 #include "queries/UCommandLockout.h"
 #include "queries/UQuery.h"
+#include "queries/UQueryMembers.h"
 #include "telemetry/UTimeText.h"
 
 namespace {
 
 constexpr int64_t WindowSeconds = 120;
-const char* const IncorrectHash = "ERROR: incorrect hash";
 
 // Every proof accepted whose timestamp is still inside the window, with
 // the timestamp's second. Remembering all of them, not a fixed number, is
@@ -53,7 +52,7 @@ struct TProof {
   bool KeyIdValid = true;
 };
 
-[[noreturn]] void Refuse(std::string Reason, const char* Message, std::string Details = {}) {
+[[noreturn]] void Refuse(std::string Reason, TMessage Message, std::string Details = {}) {
   CommandAudit().Refused(std::move(Reason), std::move(Details));
   throw EQueryError(Message);
 }
@@ -61,33 +60,31 @@ struct TProof {
 bool UsesMac(const TJsonPtr& Query) {
   switch (Config.CommandAuth) {
     case TCommandAuth::Mac: return true;
-    case TCommandAuth::Either: return static_cast<bool>(GetField(Query, u"mac"));
+    case TCommandAuth::Either: return HasField(Query, u"mac");
     default: return false;
   }
 }
 
 // "keyId": absent for the default key; anything but a valid id names no key.
+// A member of another kind than text keeps its JSON text as the id given,
+// which the audit shows only as invalid.
 void ReadKeyId(const TJsonPtr& Query, TProof& Proof) {
-  TJsonPtr KeyId = GetField(Query, u"keyId");
-  if (!KeyId) return;
-  Proof.KeyId = Utf16ToAnsi(AsText(KeyId));
-  Proof.KeyIdValid = Kind(KeyId) == TJsonKind::String && IsCommandKeyId(Proof.KeyId);
+  if (!HasField(Query, u"keyId")) return;
+  const bool IsText = TextField(Query, u"keyId", Proof.KeyId);
+  if (!IsText) Proof.KeyId = Utf16ToAnsi(AsText(GetField(Query, u"keyId")));
+  Proof.KeyIdValid = IsText && IsCommandKeyId(Proof.KeyId);
 }
 
 TProof ReadProof(const TJsonPtr& Query, bool Mac) {
-  TJsonPtr Given = GetField(Query, Mac ? u"mac" : u"hash");
-  if (Kind(Given) != TJsonKind::String) {
-    if (Mac) Refuse("mac missing or invalid", "ERROR: mac missing or invalid");
-    Refuse("hash missing or invalid", "ERROR: hash missing or invalid");
-  }
-  TJsonPtr Timestamp = GetField(Query, u"timestamp");
-  if (Kind(Timestamp) != TJsonKind::Integer) {
-    Refuse("timestamp missing or invalid", "ERROR: timestamp missing or invalid");
-  }
   TProof Proof;
+  if (!TextField(Query, Mac ? u"mac" : u"hash", Proof.Given)) {
+    if (Mac) Refuse("mac missing or invalid", TMessage::MacInvalid);
+    Refuse("hash missing or invalid", TMessage::HashInvalid);
+  }
+  if (!IntegerField(Query, u"timestamp", Proof.Timestamp)) {
+    Refuse("timestamp missing or invalid", TMessage::TimestampInvalid);
+  }
   Proof.Mac = Mac;
-  Proof.Given = Utf16ToAnsi(AsText(Given));
-  Proof.Timestamp = AsInteger(Timestamp);
   if (Mac) ReadKeyId(Query, Proof);
   return Proof;
 }
@@ -129,14 +126,6 @@ bool ProofAccepted(const TProof& Proof, const TCommandSubject& Subject, std::str
 
 }  // namespace
 
-int64_t NowUtcUnix() {
-  // Read in UTC directly: a local time converted back to UTC is an hour off
-  // during the hour that repeats when the clocks go back.
-  TDateTime Now = 0;
-  EncodeDateTime(UtcTimeNow(), Now);
-  return DateTimeToUnix(Now);
-}
-
 TProofCheck VerifyCommandHash(const std::string& Proof, int64_t Timestamp,
                               const std::function<std::string()>& Expected) {
   std::lock_guard<std::mutex> Lock(UsedHashLock);
@@ -155,14 +144,14 @@ void CheckCommandAuth(const TJsonPtr& Query, const TCommandSubject& Subject) {
   TCommandAudit& Audit = CommandAudit();
   const bool Mac = UsesMac(Query);
   Audit.Reached(Subject, Mac);
-  if (!CommandKeysConfigured()) Refuse("commands not supported", "Commands not supported");
+  if (!CommandKeysConfigured()) Refuse("commands not supported", TMessage::CommandsNotSupported);
   const TProof Proof = ReadProof(Query, Mac);
   Audit.UsesKey(AuditKeyId(Proof));
-  if (CommandsLockedOut(Audit.Client())) Refuse("locked out", IncorrectHash);
+  if (CommandsLockedOut(Audit.Client())) Refuse("locked out", TMessage::IncorrectHash);
   std::string Reason, Details;
   if (!ProofAccepted(Proof, Subject, Reason, Details)) {
     NoteRefusedAuthorisation(Audit.Client());
-    Refuse(Reason, IncorrectHash, Details);
+    Refuse(Reason, TMessage::IncorrectHash, Details);
   }
   Audit.Authorised();
 }

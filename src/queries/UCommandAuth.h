@@ -41,7 +41,3 @@ struct TProofCheck {
 // respect to other threads.
 TProofCheck VerifyCommandHash(const std::string& Proof, int64_t Timestamp,
                               const std::function<std::string()>& Expected);
-
-// The present moment in whole seconds since 1970-01-01 00:00 UTC, to the
-// nearest second.
-int64_t NowUtcUnix();

@@ -11,12 +11,14 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/UMessages.h"
 #include "json/UJson.h"
 
 // A failure of a query. The message is an 8-bit text in the ANSI code page,
 // as it goes to the client and the log.
 struct EQueryError : std::runtime_error {
   using std::runtime_error::runtime_error;
+  explicit EQueryError(TMessage Id) : std::runtime_error(MessageText(Id)) {}
 };
 
 using TQueryHandler = void (*)(const TJsonPtr& Query, const TJsonPtr& Answer);

@@ -49,3 +49,11 @@ int64_t DateTimeToUnix(TDateTime Value) {
   // Near 2^63 every double is a whole number, so rounding up never reaches it.
   return static_cast<int64_t>(Whole);
 }
+
+int64_t NowUtcUnix() {
+  // Read in UTC directly: a local time converted back to UTC is an hour off
+  // during the hour that repeats when the clocks go back.
+  TDateTime Now = 0;
+  EncodeDateTime(UtcTimeNow(), Now);
+  return DateTimeToUnix(Now);
+}

@@ -51,3 +51,7 @@ bool EncodeDateTime(const TCalendarTime& Time, TDateTime& Value);
 // (Value - 25569) * 86400 rounded to the nearest integer, halves to the even
 // neighbour. A result beyond the 64-bit range is clamped to it; NaN gives 0.
 int64_t DateTimeToUnix(TDateTime Value);
+
+// The present moment in whole seconds since 1970-01-01 00:00 UTC, to the
+// nearest second.
+int64_t NowUtcUnix();

@@ -385,6 +385,19 @@ class Follow(Client):
         with readable.cond:
             self.assertIn("  #MSG1:2:  Upper / lower  ", "\n".join(readable.lines))
 
+    def test_a_follower_whose_reader_has_gone_ends(self):
+        start = self.position(self.port)
+        follow = subprocess.Popen(program("vorlane-query") + ["--port", str(self.port), "follow", "--interval", "0.3",
+                                  "--from", str(start)], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                  stderr=subprocess.DEVNULL)
+        self.addCleanup(follow.wait)
+        self.addCleanup(follow.kill)
+        self.inject(record(WHEN, 1, MESSAGE, (0, 1, 0), message(0x01020066, b"First", b"")))
+        self.assertIn(b"First", follow.stdout.readline())
+        follow.stdout.close()  # as "follow | head -n 1" does
+        self.inject(record(WHEN, 1, MESSAGE, (0, 1, 0), message(0x01020066, b"Second", b"")))
+        self.assertEqual(follow.wait(timeout=20 * SLOW), 4)
+
     def test_each_event_once_across_a_restart_of_the_gateway(self):
         gateway = self.start_gateway()
         out, err = self.follow(gateway.port, "--from", str(self.position(gateway.port)))

@@ -264,6 +264,12 @@ class Front(WithTerminators):
                 self.assertEqual(count(is_connected), before + 1)
 
 
+# With TLS 1.3 the client's handshake ends before the terminator has checked
+# the certificate: the client either reads the terminator's alert or finds
+# the connection already closed when it sends its query.
+REFUSED_CERTIFICATE = ("alert certificate required", "the query could not be sent")
+
+
 class QueryClient(WithTerminators):
     def tls(self, front, *args):
         return ["--port", str(ports[front]), "--tls", "--ca", files["ca.pem"]] + list(args)
@@ -278,15 +284,15 @@ class QueryClient(WithTerminators):
             ("stunnel, name given", "stunnel", ["--servername", "localhost"], 0, ""),
             ("stunnel, another name", "stunnel", ["--servername", "other.example"], 3, "hostname mismatch"),
             ("mutual stunnel with certificate", "stunnel-mutual", self.certificate(), 0, ""),
-            ("mutual stunnel without certificate", "stunnel-mutual", [], 3, "alert certificate required"),
+            ("mutual stunnel without certificate", "stunnel-mutual", [], 3, REFUSED_CERTIFICATE),
             ("haproxy with certificate", "haproxy", self.certificate(), 0, ""),
-            ("haproxy without certificate", "haproxy", [], 3, "alert certificate required"),
+            ("haproxy without certificate", "haproxy", [], 3, REFUSED_CERTIFICATE),
         ]
         for name, front, args, status, problem in cases:
             with self.subTest(name):
                 code, out, err = run_client(*self.tls(front, *args), "test")
                 self.assertEqual(code, status, err)
-                self.assertIn(problem, err)
+                self.assertTrue(any(p in err for p in (problem if isinstance(problem, tuple) else (problem,))), err)
                 if status == 0:
                     self.assertIn("ok: 1", out)
 

@@ -5,7 +5,7 @@
 //
 // Any input must give one answer that is one JSON object, without a crash
 // or a leak. An error answer holds only "error", and its text is one of the
-// gateway's messages (messages.txt).
+// gateway's messages (the table of common/UMessages.h).
 //
 // With FUZZ_QUERY_TRACE set, each answer is printed, to see what a corpus
 // reaches.
@@ -19,7 +19,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -29,6 +28,7 @@
 #include "UInProcessServer.h"
 #include "USimulator.h"
 #include "common/UCommon.h"
+#include "common/UMessages.h"
 #include "common/ULog.h"
 #include "crypto/USha256.h"
 #include "json/UJson.h"
@@ -50,31 +50,13 @@ void Check(bool Condition, const char* What) {
   std::abort();
 }
 
-struct TMessages {
-  std::vector<std::string> Exact;
-  std::vector<std::string> Prefixes;
-
-  bool Knows(const std::string& Text) const {
-    for (const std::string& Message : Exact)
-      if (Text == Message) return true;
-    for (const std::string& Prefix : Prefixes)
-      if (Text.compare(0, Prefix.size(), Prefix) == 0) return true;
-    return false;
+// A formatted message matches by the part before its variable.
+bool KnownMessage(const std::string& Text) {
+  for (const TMessageText& Message : MessageTable) {
+    if (Message.Formatted ? Text.compare(0, Message.Text.size(), Message.Text) == 0 : Text == Message.Text)
+      return true;
   }
-};
-
-TMessages ReadMessages() {
-  TMessages Messages;
-  std::ifstream File(FUZZ_MESSAGES_FILE);
-  Check(static_cast<bool>(File), "cannot read " FUZZ_MESSAGES_FILE);
-  for (std::string Line; std::getline(File, Line);) {
-    if (Line.empty() || Line[0] == '#') continue;
-    if (Line.back() == '*')
-      Messages.Prefixes.push_back(Line.substr(0, Line.size() - 1));
-    else
-      Messages.Exact.push_back(Line);
-  }
-  return Messages;
+  return false;
 }
 
 std::string HexOf(const uint8_t* Bytes, std::size_t Size) {
@@ -125,14 +107,14 @@ std::string AnswerOf(const std::string& Bytes) {
   }
 }
 
-void CheckAnswer(const TMessages& Messages, const std::string& Bytes) {
+void CheckAnswer(const std::string& Bytes) {
   const TJsonPtr Answer = ParseJson(AnsiToUtf16(Bytes));
   Check(Answer && Kind(Answer) == TJsonKind::Object, "the answer is not one JSON object");
   const TJsonPtr Error = GetField(Answer, u"error");
   if (!Error) return;
   Check(MemberCount(Answer) == 1 && Kind(Error) == TJsonKind::String, "an error answer holds more than its text");
   const std::string Text = Utf16ToAnsi(AsText(Error));
-  if (!Messages.Knows(Text)) {
+  if (!KnownMessage(Text)) {
     std::fprintf(stderr, "fuzz_query: unknown error text \"%s\"\n", LogSafeText(Text).c_str());
     std::abort();
   }
@@ -148,7 +130,6 @@ std::unique_ptr<TSimulator> StartServer(const TModel& Model) {
   return Sim;
 }
 
-const TMessages* KnownMessages = nullptr;
 const TModel* Dataset = nullptr;
 TSimulator* Server = nullptr;
 bool Trace = false;
@@ -171,8 +152,6 @@ void RenewModelAtTimes() {
 void LogImmediate(const std::string&, TLogLevel) {}
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  static const TMessages Messages = ReadMessages();
-  KnownMessages = &Messages;
   static const TModel Model = LoadDataset(FUZZ_DATASET_FILE);
   static const std::unique_ptr<TSimulator> Sim = StartServer(Model);
   Dataset = &Model;
@@ -190,6 +169,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   const std::string Bytes = Signed(std::string(reinterpret_cast<const char*>(Data), Size));
   const std::string Answer = AnswerOf(Bytes);
   if (Trace) std::fprintf(stderr, "%s\n", LogSafeText(Answer).c_str());
-  CheckAnswer(*KnownMessages, Answer);
+  CheckAnswer(Answer);
   return 0;
 }

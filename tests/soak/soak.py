@@ -26,6 +26,7 @@ import hashlib
 import json
 import os
 import random
+import re
 import signal
 import socket
 import sys
@@ -59,16 +60,12 @@ COMMAND_ANSWERS = (None, "ERROR: command failure", "ERROR: command event not add
 
 
 def read_messages():
-    """The gateway's error texts: (exact texts, prefixes)."""
+    """The gateway's error texts from its table: (exact texts, prefixes of
+    the texts with a variable part)."""
     exact, prefixes = set(), []
-    with open(os.path.join(HERE, "..", "fuzz", "messages.txt"), encoding="utf-8") as f:
-        for line in f.read().splitlines():
-            if not line or line.startswith("#"):
-                continue
-            if line.endswith("*"):
-                prefixes.append(line[:-1])
-            else:
-                exact.add(line)
+    with open(os.path.join(HERE, "..", "..", "src", "common", "UMessages.h"), encoding="utf-8") as f:
+        for text, formatted in re.findall(r'^\s*\{TMessage::\w+, "([^"]*)"(, true)?\},', f.read(), re.M):
+            (prefixes.append if formatted else exact.add)(text)
     return exact, prefixes
 
 

@@ -1,6 +1,7 @@
 // Tests of the units field that the value records carry: its text and the
 // decimals that its byte 7 encodes.
-#include "queries/UReadings.h"
+#include "queries/UUnits.h"
+#include "queries/UValueItems.h"
 
 #include <gtest/gtest.h>
 

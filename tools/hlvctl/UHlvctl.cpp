@@ -11,6 +11,7 @@
 #include <string>
 
 #include "halvern.h"
+#include "platform/Process.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ bool ParseProcessId(const char* Text, unsigned long& Pid) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  IgnoreBrokenPipes();
   if (argc != 3 || std::strcmp(argv[1], "stop") != 0) {
     std::fputs(Usage, stderr);
     return 2;

@@ -10,6 +10,7 @@
 #include "QFollow.h"
 #include "QOutput.h"
 #include "QQuery.h"
+#include "platform/Process.h"
 #include "platform/Terminal.h"
 
 namespace {
@@ -31,6 +32,7 @@ bool AsksForHelp(const std::vector<std::string>& Arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  IgnoreBrokenPipes();
   std::vector<std::string> Arguments(argv + 1, argv + argc);
   if (AsksForHelp(Arguments)) return std::fputs(UsageText(), stdout), ExitAnswer;
   try {
@@ -41,6 +43,9 @@ int main(int argc, char** argv) {
     return Options.Type == "follow" ? RunFollow(Options) : RunQuery(Options);
   } catch (const EUsage& Problem) {
     return Usage(Problem.what());
+  } catch (const EOutputClosed&) {
+    // Nobody reads any more (follow | head): end quietly.
+    return ExitOutputClosed;
   } catch (const std::exception& Problem) {
     PrintProblem(std::string(Problem.what()));
     return ExitNoAnswer;

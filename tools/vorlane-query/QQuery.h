@@ -9,7 +9,7 @@
 #include "json/UJson.h"
 
 // Exit statuses of the tool.
-enum TExitStatus : int { ExitAnswer = 0, ExitErrorAnswer = 1, ExitUsage = 2, ExitNoAnswer = 3 };
+enum TExitStatus : int { ExitAnswer = 0, ExitErrorAnswer = 1, ExitUsage = 2, ExitNoAnswer = 3, ExitOutputClosed = 4 };
 
 TGatewayAddress GatewayOf(const TOptions& Options);
 
