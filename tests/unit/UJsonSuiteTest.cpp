@@ -1,10 +1,13 @@
 // UJson against the JSONTestSuite parsing cases (tests/data).
 //
-// Feeding: each file's bytes are decoded as UTF-8 to UTF-16 by the
-// platform's codec (Utf8ToUtf16: code points above U+FFFF as surrogate
-// pairs, each ill-formed part a U+FFFD), as a code page conversion maps
-// what it cannot read to a replacement character. Both the parser and the
-// strict reference reader below get the same decoded text.
+// Feeding: each file's bytes are decoded as UTF-8 to UTF-16 (code points
+// above U+FFFF as surrogate pairs); every byte of an invalid or overlong
+// sequence becomes U+FFFD, as a code page conversion maps a byte it cannot
+// read to a replacement character. Both the parser and the strict reference
+// reader below get the same decoded text. The decoder is this test's own,
+// not the platform's Utf8ToUtf16: the recorded leniency below holds only
+// for one decoding, and the Win32 one is the host's, which replaces
+// ill-formed sequences differently.
 //
 // y_ files: the parser must give exactly what the strict reader reads:
 // the same structure, texts and members (the later of two equal keys),
@@ -32,7 +35,6 @@
 #include <vector>
 
 #include "json/UJson.h"
-#include "platform/CodePage.h"
 
 #ifndef VL_JSON_SUITE_DIR
 #error VL_JSON_SUITE_DIR must name the test_parsing folder
@@ -47,6 +49,50 @@ namespace fs = std::filesystem;
 std::string ReadBytes(const fs::path& Path) {
   std::ifstream File(Path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>());
+}
+
+// Length and code point of the UTF-8 sequence at Pos, or 0 when invalid.
+std::size_t Utf8Sequence(std::string_view Bytes, std::size_t Pos, char32_t& Point) {
+  const auto Lead = static_cast<unsigned char>(Bytes[Pos]);
+  std::size_t Length = 0;
+  char32_t Min = 0;
+  if (Lead < 0x80) {
+    Point = Lead;
+    return 1;
+  }
+  if ((Lead & 0xE0) == 0xC0) Length = 2, Min = 0x80, Point = Lead & 0x1F;
+  else if ((Lead & 0xF0) == 0xE0) Length = 3, Min = 0x800, Point = Lead & 0x0F;
+  else if ((Lead & 0xF8) == 0xF0) Length = 4, Min = 0x10000, Point = Lead & 0x07;
+  else return 0;
+  if (Pos + Length > Bytes.size()) return 0;
+  for (std::size_t I = 1; I < Length; ++I) {
+    const auto Next = static_cast<unsigned char>(Bytes[Pos + I]);
+    if ((Next & 0xC0) != 0x80) return 0;
+    Point = (Point << 6) | (Next & 0x3F);
+  }
+  if (Point < Min || Point > 0x10FFFF || (Point >= 0xD800 && Point <= 0xDFFF)) return 0;
+  return Length;
+}
+
+std::u16string DecodeUtf8(std::string_view Bytes) {
+  std::u16string Text;
+  for (std::size_t Pos = 0; Pos < Bytes.size();) {
+    char32_t Point = 0;
+    const std::size_t Length = Utf8Sequence(Bytes, Pos, Point);
+    if (Length == 0) {
+      Text.push_back(u'\uFFFD');
+      ++Pos;
+      continue;
+    }
+    Pos += Length;
+    if (Point < 0x10000) {
+      Text.push_back(static_cast<char16_t>(Point));
+    } else {
+      Text.push_back(static_cast<char16_t>(0xD800 + ((Point - 0x10000) >> 10)));
+      Text.push_back(static_cast<char16_t>(0xDC00 + ((Point - 0x10000) & 0x3FF)));
+    }
+  }
+  return Text;
 }
 
 // ---- Strict reference reader (RFC 8259) ------------------------------------
@@ -296,7 +342,7 @@ std::vector<TCase> Cases(char Prefix) {
   for (const auto& Entry : fs::directory_iterator(fs::path(VL_JSON_SUITE_DIR))) {
     const std::string Name = Entry.path().filename().string();
     if (Name.size() > 2 && Name[0] == Prefix && Name[1] == '_' && Entry.path().extension() == ".json")
-      Result.push_back({Name, Utf8ToUtf16(ReadBytes(Entry.path()))});
+      Result.push_back({Name, DecodeUtf8(ReadBytes(Entry.path()))});
   }
   std::sort(Result.begin(), Result.end(), [](const TCase& A, const TCase& B) { return A.Name < B.Name; });
   return Result;
