@@ -22,20 +22,24 @@ std::vector<std::string> UnitsOf(uint16_t Count, TCall Call) {
 }
 
 std::vector<std::string> AnalogUnits(uint16_t Count, const TAddressList& Addresses) {
-  return UnitsOf<TAnalogReading>(
-      Count, [&](TAnalogReading* Result) { return LockedCall(tvxAnalogByList, Count, Addresses.data(), Result, 0, 0); });
+  return UnitsOf<TAnalogReading>(Count, [&](TAnalogReading* Result) {
+    TMutexLock Guard(ServerLock);
+    return tvxAnalogByList(ServerHandle, Count, Addresses.data(), Result, 0, 0);
+  });
 }
 
 std::vector<std::string> AccumUnits(uint16_t Count, const TAddressList& Addresses) {
-  return UnitsOf<TAccumReading>(
-      Count, [&](TAccumReading* Result) { return LockedCall(tvxAccumByList, Count, Addresses.data(), Result, 0); });
+  return UnitsOf<TAccumReading>(Count, [&](TAccumReading* Result) {
+    TMutexLock Guard(ServerLock);
+    return tvxAccumByList(ServerHandle, Count, Addresses.data(), Result, 0);
+  });
 }
 
 using TUnitsReader = std::vector<std::string> (*)(uint16_t Count, const TAddressList& Addresses);
 
 std::string NameOf(uint16_t ObjectKind, const TPointAddress& Address) {
   std::string Name;
-  std::lock_guard<std::mutex> Guard(ServerLock);
+  TMutexLock Guard(ServerLock);
   ReadObjectName(ObjectKind, Address.Channel, Address.Rtu, Address.Point, Name);
   return Name;
 }

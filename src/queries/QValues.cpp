@@ -12,13 +12,16 @@ namespace {
 
 // The library call of each kind of list, with the arguments it reserves.
 int32_t ReadList(uint16_t Count, const TPointAddress* List, TStatusReading* Result) {
-  return LockedCall(tvxStatusByList, Count, List, Result);
+  TMutexLock Guard(ServerLock);
+  return tvxStatusByList(ServerHandle, Count, List, Result);
 }
 int32_t ReadList(uint16_t Count, const TPointAddress* List, TAnalogReading* Result) {
-  return LockedCall(tvxAnalogByList, Count, List, Result, 0, 0);
+  TMutexLock Guard(ServerLock);
+  return tvxAnalogByList(ServerHandle, Count, List, Result, 0, 0);
 }
 int32_t ReadList(uint16_t Count, const TPointAddress* List, TAccumReading* Result) {
-  return LockedCall(tvxAccumByList, Count, List, Result, 0);
+  TMutexLock Guard(ServerLock);
+  return tvxAccumByList(ServerHandle, Count, List, Result, 0);
 }
 
 // The answer element of one record.

@@ -56,8 +56,8 @@ uint16_t ListCount(const TJsonPtr& List);
 // cleared area and gives the library's result taken as a signed 16-bit
 // value (> 0: named); Name is the text up to its NUL, empty when the
 // result is not above 0.
-// REQUIRES: the caller holds ServerLock.
-int16_t ReadObjectName(uint16_t Kind, uint16_t Channel, uint16_t Rtu, uint16_t Point, std::string& Name);
+int16_t ReadObjectName(uint16_t Kind, uint16_t Channel, uint16_t Rtu, uint16_t Point, std::string& Name)
+    REQUIRES(ServerLock);
 
 // A query member read the one fixed way: present and of the expected kind.
 // The integer is its low 32 bits taken as a signed number. False when the
