@@ -12,6 +12,7 @@
 extern uint8_t ServerSlot[8];
 
 // The states the trace service shows for the server.
+// ServerDisconnected also stands for stopping.
 enum TServerTraceState : int { ServerStarting = 0, ServerConnected = 1, ServerDisconnected = 2 };
 
 void ReportServerState(TServerTraceState State);
