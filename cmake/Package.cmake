@@ -16,6 +16,9 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/sim/datasets/ DESTINATION ${VL_INSTALL_D
 file(GLOB vl_docs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.md)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${VL_INSTALL_DOCDIR})
 install(FILES ${vl_docs} DESTINATION ${VL_INSTALL_DOCDIR}/docs)
+# The ready-made TLS fronts that docs/security.md installs from.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/deploy/stunnel ${PROJECT_SOURCE_DIR}/deploy/haproxy
+  DESTINATION ${VL_INSTALL_DOCDIR}/deploy)
 
 set(vl_package_dir ${CMAKE_BINARY_DIR}/package)
 set(CPACK_PACKAGE_NAME vorlane)

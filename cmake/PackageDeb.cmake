@@ -40,6 +40,8 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS passwd)
+# A TLS terminator in front (docs/security.md).
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "stunnel4 | haproxy")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "One JSON query per connection, one compact JSON answer: current values,
 history, catalogue and event log of the telemetry server, and signed control
 commands. With the simulator telvexd, the client vorlane-query and the

@@ -28,6 +28,14 @@ bool SetTimeout(int Fd, int Option, uint32_t Milliseconds) {
   return setsockopt(Fd, SOL_SOCKET, Option, &Value, sizeof Value) == 0;
 }
 
+// The socket address of Port at a dotted-decimal IPv4 Text; false when
+// Text is not one.
+bool MakeAddress(const std::string& Text, uint16_t Port, sockaddr_in& Address) {
+  Address.sin_family = AF_INET;
+  Address.sin_port = htons(Port);
+  return inet_pton(AF_INET, Text.c_str(), &Address.sin_addr) == 1;
+}
+
 }  // namespace
 
 bool StartSockets() { return true; }
@@ -39,17 +47,15 @@ TSocketHandle SocketCreate() {
   return Socket < 0 ? InvalidSocket : Socket;
 }
 
-bool SocketBind(TSocketHandle Socket, uint16_t Port) {
+bool SocketBind(TSocketHandle Socket, uint16_t Port, const std::string& Address) {
+  sockaddr_in Local{};
+  if (!MakeAddress(Address, Port, Local)) return false;
   // SO_REUSEADDR lets a restarted gateway bind while connections of the
   // previous run linger in TIME_WAIT, as Windows allows by default; on Linux
   // it still refuses the port while another socket listens on it.
   int On = 1;
   setsockopt(Fd(Socket), SOL_SOCKET, SO_REUSEADDR, &On, sizeof On);
-  sockaddr_in Address{};
-  Address.sin_family = AF_INET;
-  Address.sin_port = htons(Port);
-  Address.sin_addr.s_addr = htonl(INADDR_ANY);
-  return bind(Fd(Socket), reinterpret_cast<const sockaddr*>(&Address), sizeof Address) == 0;
+  return bind(Fd(Socket), reinterpret_cast<const sockaddr*>(&Local), sizeof Local) == 0;
 }
 
 bool SocketListen(TSocketHandle Socket, int Backlog) { return listen(Fd(Socket), Backlog) == 0; }
@@ -61,9 +67,7 @@ TSocketHandle SocketAccept(TSocketHandle ListenSocket) {
 
 bool SocketConnect(TSocketHandle Socket, const std::string& Address, uint16_t Port) {
   sockaddr_in Peer{};
-  Peer.sin_family = AF_INET;
-  Peer.sin_port = htons(Port);
-  if (inet_pton(AF_INET, Address.c_str(), &Peer.sin_addr) != 1) return false;
+  if (!MakeAddress(Address, Port, Peer)) return false;
   return connect(Fd(Socket), reinterpret_cast<const sockaddr*>(&Peer), sizeof Peer) == 0;
 }
 

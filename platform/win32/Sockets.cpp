@@ -10,6 +10,16 @@ namespace {
 
 SOCKET Handle(TSocketHandle Socket) { return static_cast<SOCKET>(Socket); }
 
+// The socket address of Port at a dotted-decimal IPv4 Text; false when
+// Text is not one (inet_addr's only failure value is also the broadcast
+// address, which is never bound nor connected to here).
+bool MakeAddress(const std::string& Text, uint16_t Port, sockaddr_in& Address) {
+  Address.sin_family = AF_INET;
+  Address.sin_port = htons(Port);
+  Address.sin_addr.s_addr = inet_addr(Text.c_str());
+  return Address.sin_addr.s_addr != INADDR_NONE;
+}
+
 }  // namespace
 
 bool StartSockets() {
@@ -24,13 +34,11 @@ TSocketHandle SocketCreate() {
   return Socket == INVALID_SOCKET ? InvalidSocket : static_cast<TSocketHandle>(Socket);
 }
 
-bool SocketBind(TSocketHandle Socket, uint16_t Port) {
+bool SocketBind(TSocketHandle Socket, uint16_t Port, const std::string& Address) {
   // No SO_REUSEADDR here: on Windows it would let two programs share a port.
-  sockaddr_in Address{};
-  Address.sin_family = AF_INET;
-  Address.sin_port = htons(Port);
-  Address.sin_addr.s_addr = htonl(INADDR_ANY);
-  return bind(Handle(Socket), reinterpret_cast<const sockaddr*>(&Address), sizeof Address) == 0;
+  sockaddr_in Local{};
+  if (!MakeAddress(Address, Port, Local)) return false;
+  return bind(Handle(Socket), reinterpret_cast<const sockaddr*>(&Local), sizeof Local) == 0;
 }
 
 bool SocketListen(TSocketHandle Socket, int Backlog) { return listen(Handle(Socket), Backlog) == 0; }
@@ -42,10 +50,7 @@ TSocketHandle SocketAccept(TSocketHandle ListenSocket) {
 
 bool SocketConnect(TSocketHandle Socket, const std::string& Address, uint16_t Port) {
   sockaddr_in Peer{};
-  Peer.sin_family = AF_INET;
-  Peer.sin_port = htons(Port);
-  Peer.sin_addr.s_addr = inet_addr(Address.c_str());
-  if (Peer.sin_addr.s_addr == INADDR_NONE) return false;
+  if (!MakeAddress(Address, Port, Peer)) return false;
   return connect(Handle(Socket), reinterpret_cast<const sockaddr*>(&Peer), sizeof Peer) == 0;
 }
 

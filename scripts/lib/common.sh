@@ -18,7 +18,7 @@ need_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-LINUX_PACKAGES=(g++ cmake ninja-build python3 googletest libgtest-dev)
+LINUX_PACKAGES=(g++ cmake ninja-build python3 googletest libgtest-dev libssl-dev)
 
 # build DIR [CMAKE ARGS...]: configures (once) and builds DIR under the
 # project; BUILD_TARGETS, when set, names the only targets to build.

@@ -29,7 +29,8 @@ const int MinimumListenBacklog = 5;
 // Time that running sessions get to finish at shutdown.
 const auto GracePeriod = std::chrono::milliseconds(5000);
 
-// The listening socket on Config.Port, or InvalidSocket after logging why.
+// The listening socket on Config.Port at Config.ListenAddress, or
+// InvalidSocket after logging why.
 TSocketHandle OpenListenSocket() {
   TSocketGuard Socket(SocketCreate());
   WriteLog("Creating socket on port " + std::to_string(Config.Port) + "...", 0);
@@ -38,7 +39,7 @@ TSocketHandle OpenListenSocket() {
     return InvalidSocket;
   }
   WriteLog("Binding socket to port...", 0);
-  if (!SocketBind(Socket.Get(), Config.Port)) {
+  if (!SocketBind(Socket.Get(), Config.Port, Config.ListenAddress)) {
     WriteLog("ERROR: failed to bind socket", 3);
     return InvalidSocket;
   }

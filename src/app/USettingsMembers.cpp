@@ -53,6 +53,14 @@ std::string DecimalSeparatorBanner(const TConfig& Settings) {
                                                                : "decimal separator = regional";
 }
 
+std::string ListenAddressBanner(const TConfig& Settings) { return "listen address = " + Settings.ListenAddress; }
+
+std::string TrustedProxiesBanner(const TConfig& Settings) {
+  std::string List;
+  for (const std::string& Address : Settings.TrustedProxies) List += (List.empty() ? "" : ", ") + Address;
+  return "trusted proxies = " + (List.empty() ? std::string("none") : List);
+}
+
 }  // namespace
 
 const std::vector<TSettingsMember>& SettingsMembers() {
@@ -81,6 +89,10 @@ const std::vector<TSettingsMember>& SettingsMembers() {
        "object: key id -> path of a key file, the named keys of MAC-signed commands"},
       {u"commandLockout", ReadCommandLockout, CommandLockoutBanner,
        "{\"failures\": 1 to 1000, \"seconds\": 10 to 86400}: commands refused after failures"},
+      {u"listenAddress", [](V Value, TConfig& S) { S.ListenAddress = IPv4Of(Value); }, ListenAddressBanner,
+       "IPv4 address: the one local address the port is opened on (\"0.0.0.0\": all)"},
+      {u"trustedProxies", [](V Value, TConfig& S) { S.TrustedProxies = IPv4ListOf(Value); }, TrustedProxiesBanner,
+       "array of IPv4 addresses: proxies whose connections name their client in a PROXY header"},
   };
   return Members;
 }

@@ -1,6 +1,7 @@
 // USettingsValue: see USettingsValue.h.
 #include "app/USettingsValue.h"
 
+#include "common/UAddressText.h"
 #include "platform/CodePage.h"
 
 std::u16string StringOf(const TJsonPtr& Value) {
@@ -28,4 +29,19 @@ std::size_t ChoiceOf(const TJsonPtr& Value, std::initializer_list<std::u16string
     Allowed += (Index++ ? " or \"" : "\"") + Utf16ToAnsi(Choice) + "\"";
   }
   throw ESettingsValue("must be " + Allowed);
+}
+
+std::string IPv4Of(const TJsonPtr& Value) {
+  const std::string Text = Kind(Value) == TJsonKind::String ? Utf16ToAnsi(AsText(Value)) : "";
+  if (!ParseIPv4Text(Text)) throw ESettingsValue("must be an IPv4 address such as \"127.0.0.1\"");
+  return Text;
+}
+
+std::vector<std::string> IPv4ListOf(const TJsonPtr& Value) {
+  if (Kind(Value) != TJsonKind::Array) {
+    throw ESettingsValue("must be an array of IPv4 addresses such as \"127.0.0.1\"");
+  }
+  std::vector<std::string> Texts;
+  for (std::size_t Index = 0; Index < ArrayLength(Value); ++Index) Texts.push_back(IPv4Of(ArrayItem(Value, Index)));
+  return Texts;
 }

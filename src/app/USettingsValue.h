@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "json/UJson.h"
 
@@ -29,3 +30,10 @@ int64_t IntegerIn(const TJsonPtr& Value, int64_t Low, int64_t High);
 
 // The position in Choices of the string that Value is, compared exactly.
 std::size_t ChoiceOf(const TJsonPtr& Value, std::initializer_list<std::u16string_view> Choices);
+
+// An IPv4 address text in the one form that the socket interface writes
+// ("127.0.0.1": four decimal numbers without leading zeros).
+std::string IPv4Of(const TJsonPtr& Value);
+
+// An array, possibly empty, of such address texts.
+std::vector<std::string> IPv4ListOf(const TJsonPtr& Value);

@@ -39,8 +39,7 @@ void TListenThread::LoadWhiteList() {
   }
   LogPlain("White list file found, only accepting following clients: ");
   if (!ReadWhiteList()) {
-    WhiteList_ = {};
-    WhiteListCount_ = 0;
+    *WhiteList_ = {};
     LogPlain("Error while reading white list file. Accepting all clients.");
   }
 }
@@ -51,8 +50,8 @@ bool TListenThread::ReadWhiteList() {
   std::ifstream In(WhiteListFile, std::ios::binary);
   if (!In) return false;
   while (In.peek() != std::ifstream::traits_type::eof()) {
-    if (WhiteListCount_ == WhiteListSize) {
-      LogPlain("Too many addresses in white list file, only loading first " + std::to_string(WhiteListSize) +
+    if (WhiteList_->Count == TWhiteList::Size) {
+      LogPlain("Too many addresses in white list file, only loading first " + std::to_string(TWhiteList::Size) +
                " records.");
       break;
     }
@@ -62,11 +61,11 @@ bool TListenThread::ReadWhiteList() {
     // A line ends with LF, optionally after CR; the rest is taken whole.
     if (!Line.empty() && Line.back() == '\r') Line.pop_back();
     if (Line.empty()) continue;
-    WhiteList_[WhiteListCount_++] = Line;
+    WhiteList_->Entries[WhiteList_->Count++] = Line;
     LogPlain("- " + LogSafeText(Line));
   }
   if (In.bad()) return false;
-  if (WhiteListCount_ == 0) LogPlain("White list file was empty. Accepting all clients.");
+  if (WhiteList_->Count == 0) LogPlain("White list file was empty. Accepting all clients.");
   return true;
 }
 
@@ -85,13 +84,7 @@ void TListenThread::Terminate() {
   PauseWake_.notify_all();
 }
 
-bool TListenThread::Admits(const std::string& Address) const {
-  if (WhiteListCount_ == 0) return true;
-  for (const std::string& Entry : WhiteList_) {
-    if (Entry == Address) return true;
-  }
-  return false;
-}
+bool TListenThread::Admits(const std::string& Address) const { return WhiteList_->Admits(Address); }
 
 void TListenThread::Execute() {
   while (!StopAsked()) {
@@ -108,17 +101,21 @@ bool TListenThread::Admit(TSocketHandle Socket) {
   TSocketGuard Connection(Socket);
   // A failed request keeps the text of the previous connection.
   SocketPeerAddress(Socket, PeerAddress_);
-  if (!Admits(PeerAddress_)) {
-    WriteLog("Client " + PeerAddress_ + " force-disconnected - not in white list", 1);
+  const bool Proxied = IsTrustedProxy(PeerAddress_);
+  if (Proxied && !TSocketThread::HasRoom()) {
+    // The client is not known before its header; its session needs a
+    // place all the same.
+    LogRefusal(PeerAddress_, TRefusal::MaxClients);
     return true;
   }
-  if (ClientCount >= Config.Threads || !TSocketThread::HasRoom()) {
-    WriteLog("Client " + PeerAddress_ + " force-disconnected - max clients reached", 1);
-    return true;
-  }
+  if (!Proxied && Refuses(*WhiteList_, PeerAddress_, TSocketThread::HasRoom())) return true;
   if (ShutdownRequested) return false;
   try {
-    TSocketThread::Start(Connection.Release(), PeerAddress_);
+    if (Proxied) {
+      TSocketThread::StartProxied(Connection.Release(), PeerAddress_, WhiteList_);
+    } else {
+      TSocketThread::Start(Connection.Release(), PeerAddress_);
+    }
   } catch (const std::system_error& Error) {
     WriteLog("ERROR: cannot start client thread for " + PeerAddress_ + ": " + Error.what(), 3);
   }

@@ -1,7 +1,9 @@
 // UListen: the listener thread, TListenThread. It accepts connections on
 // the listening socket, admits or refuses each client (white list, client
 // limit, shutdown) and hands every admitted connection to a session thread
-// (TSocketThread) of its own, keeping no reference to it.
+// (TSocketThread) of its own, keeping no reference to it. A connection of a
+// trusted proxy is handed on at once: its session admits the client that
+// the proxy's header names, by the same rules.
 //
 // Life, all calls on the main thread:
 //   auto Listener = std::make_unique<TListenThread>(ListenSocket); // suspended
@@ -13,21 +15,18 @@
 //   Listener.reset();            // joins the thread
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <condition_variable>
-#include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 
+#include "net/UAdmission.h"
 #include "platform/Sockets.h"
 
 class TListenThread {
  public:
-  // Most addresses taken from the white list file.
-  static constexpr uint16_t WhiteListSize = 16;
-
   // Created suspended, with an empty white list. ListenSocket stays the
   // caller's: it is used, never closed, here.
   explicit TListenThread(TSocketHandle ListenSocket);
@@ -64,8 +63,9 @@ class TListenThread {
   void PauseAfterFailure();
 
   const TSocketHandle ListenSocket_;
-  std::array<std::string, WhiteListSize> WhiteList_{};
-  uint16_t WhiteListCount_ = 0;
+  // Shared with the sessions of trusted proxies, which may outlive the
+  // listener; read-only once the thread starts.
+  std::shared_ptr<TWhiteList> WhiteList_ = std::make_shared<TWhiteList>();
   // Text of the last peer address learnt; kept when the next is unknown.
   std::string PeerAddress_ = "0.0.0.0";
 

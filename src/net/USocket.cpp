@@ -12,6 +12,7 @@
 #include "json/UJson.h"
 #include "net/UDispatch.h"
 #include "net/ULogSafe.h"
+#include "net/UProxyHeader.h"
 #include "net/UTransfer.h"
 #include "net/UWireText.h"
 #include "platform/CodePage.h"
@@ -92,7 +93,15 @@ std::string ToWireJson(const TJsonPtr& Value) { return Utf16ToWire(ToJsonText(Va
 }  // namespace
 
 void TSocketThread::Start(TSocketHandle Socket, std::string Address) {
-  std::unique_ptr<TSocketThread> Session(new TSocketThread(Socket, std::move(Address)));
+  Launch(std::unique_ptr<TSocketThread>(new TSocketThread(Socket, std::move(Address), nullptr)));
+}
+
+void TSocketThread::StartProxied(TSocketHandle Socket, std::string ProxyAddress,
+                                 std::shared_ptr<const TWhiteList> WhiteList) {
+  Launch(std::unique_ptr<TSocketThread>(new TSocketThread(Socket, std::move(ProxyAddress), std::move(WhiteList))));
+}
+
+void TSocketThread::Launch(std::unique_ptr<TSocketThread> Session) {
   // Should the thread not start, the lambda and the session with it are
   // destroyed, and the session's guard closes the socket.
   std::thread([Session = std::move(Session)] {
@@ -108,8 +117,9 @@ bool TSocketThread::HasRoom() { return AliveSessions < Config.Threads + DrainSlo
 
 int TSocketThread::Alive() { return AliveSessions; }
 
-TSocketThread::TSocketThread(TSocketHandle Socket, std::string Address)
-    : Socket_(Socket), Address_(std::move(Address)) {
+TSocketThread::TSocketThread(TSocketHandle Socket, std::string Address,
+                             std::shared_ptr<const TWhiteList> ProxyWhiteList)
+    : Socket_(Socket), Address_(std::move(Address)), ProxyWhiteList_(std::move(ProxyWhiteList)) {
   ++AliveSessions;
 }
 
@@ -122,6 +132,7 @@ void TSocketThread::Execute() {
   if (Socket_.Get() == InvalidSocket) return;
   SetBelowNormalPriority();
   Prefix_ = "[#" + std::to_string(CurrentThreadId()) + "] ";
+  if (ProxyWhiteList_ && !AdmitProxiedClient()) return;
   TCountedSession Counted;
   TCommandAudit Audit(Address_);
   Log(Address_ + " connected, total clients - " + std::to_string(Counted.In()));
@@ -139,6 +150,23 @@ void TSocketThread::Execute() {
   // Kept apart from the level-1 lines: the host's printers and a service
   // manager's journal keep this one.
   if (std::string Line = Audit.Line(); !Line.empty()) WriteLog(Prefix_ + LogSafeText(Line), 2);
+}
+
+bool TSocketThread::AdmitProxiedClient() {
+  SocketSetTimeouts(Socket_.Get(), static_cast<uint32_t>(ClientTimeout().count()));
+  auto Wanted = [](std::string_view Bytes) -> std::size_t {
+    TProxyHeader Header = ParseProxyHeader(Bytes);
+    return Header.Status == TProxyHeaderStatus::Incomplete ? Header.Size : 0;
+  };
+  TProxyHeader Header = ParseProxyHeader(ReceiveHeader(Socket_.Get(), ClientTimeout(), Wanted));
+  if (Header.Status != TProxyHeaderStatus::Complete) {
+    LogRefusal(Address_, TRefusal::NoProxyHeader);
+    return false;
+  }
+  if (!Header.Client.empty()) Address_ = Header.Client;
+  // Refused as the listener refuses a direct client; while the gateway
+  // closes, closed without a line, as the listener does.
+  return !Refuses(*ProxyWhiteList_, Address_) && !ShutdownRequested;
 }
 
 std::string TSocketThread::AnswerBytes() {

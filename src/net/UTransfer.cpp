@@ -40,6 +40,21 @@ std::string ReceiveQuery(TSocketHandle Socket, std::size_t Limit, int PieceSize,
   return Bytes;
 }
 
+std::string ReceiveHeader(TSocketHandle Socket, std::chrono::milliseconds Timeout,
+                          const std::function<std::size_t(std::string_view)>& Wanted) {
+  const auto Deadline = TClock::now() + Timeout;
+  std::string Bytes;
+  for (std::size_t Want = Wanted(Bytes); Want > 0; Want = Wanted(Bytes)) {
+    if (!Bytes.empty() && !MoreArrives(Socket, Deadline)) break;
+    const std::size_t Had = Bytes.size();
+    Bytes.resize(Had + Want);
+    int Count = SocketReceive(Socket, Bytes.data() + Had, AskSize(Want, 0));
+    Bytes.resize(Had + static_cast<std::size_t>(std::max(Count, 0)));
+    if (Count <= 0) break;
+  }
+  return Bytes;
+}
+
 bool SendAll(TSocketHandle Socket, std::string_view Bytes, std::chrono::milliseconds Timeout) {
   const auto Deadline = TClock::now() + Timeout;
   std::size_t Sent = 0;

@@ -28,6 +28,17 @@ inline constexpr std::chrono::milliseconds QueryPieceGap{200};
 std::string ReceiveQuery(TSocketHandle Socket, std::size_t Limit, int PieceSize, std::chrono::milliseconds Timeout,
                          const std::function<bool(std::string_view)>& Complete);
 
+// Receives a header that a peer sends before its query and whose first
+// bytes tell how long it is: Wanted(bytes so far) gives how many more bytes
+// surely belong to it, 0 once it is complete or can never be valid. No
+// receive asks for more than that, so the bytes after the header stay
+// unread. The first receive waits up to the socket's receive time-out;
+// further pieces are joined while each arrives within QueryPieceGap of the
+// one before and Timeout has not passed since the start. Gives the bytes
+// received. REQUIRES: the socket's receive time-out is Timeout.
+std::string ReceiveHeader(TSocketHandle Socket, std::chrono::milliseconds Timeout,
+                          const std::function<std::size_t(std::string_view)>& Wanted);
+
 // Sends every byte, repeating the send until all are out, the peer has gone
 // or Timeout has passed since the start. True when every byte went out.
 bool SendAll(TSocketHandle Socket, std::string_view Bytes, std::chrono::milliseconds Timeout);

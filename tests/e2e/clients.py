@@ -17,8 +17,10 @@ DISCONNECTED = re.compile(r"^[0-9.]+ disconnected, total clients - \d+$")
 class Client:
     """One connection to the gateway, driven step by step."""
 
-    def __init__(self, port, timeout=20.0):
-        self.sock = socket.create_connection((ADDRESS, port), timeout=timeout * SLOW)
+    def __init__(self, port, timeout=20.0, source=None, address=ADDRESS):
+        """Connects to ADDRESS; from the loopback address SOURCE when given."""
+        self.sock = socket.create_connection((address, port), timeout=timeout * SLOW,
+                                             source_address=(source, 0) if source else None)
 
     def send(self, payload):
         if isinstance(payload, str):

@@ -238,6 +238,15 @@ def native_path(path):
     return "Z:" + path.replace("/", "\\") if WINDOWS else path
 
 
+def config_arg(folder, settings):
+    """Writes SETTINGS (a dict) as the settings file "settings.json" of
+    FOLDER; gives the switch that names it."""
+    path = os.path.join(folder, "settings.json")
+    with open(path, "w", encoding="utf-8") as f:
+        json.dump(settings, f)
+    return "/config=" + native_path(path)
+
+
 def query(port, payload, timeout=10.0):
     """Sends PAYLOAD (bytes, or a text sent in Windows-1251) on one
     connection and returns every byte received until the gateway closes."""

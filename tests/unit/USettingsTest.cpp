@@ -47,11 +47,11 @@ TEST(SettingsFile, ReadsEveryMemberOfTheTable) {
       "\xEF\xBB\xBF{ // every member but the key file\n"
       "  server: 'alpha', pipe: \"P1\", port: 1000, timeout: 10, length: 100, threads: 7, log: 1,\n"
       "  /* the rest */ commandKey: '\xD0\xBA\xD0\xBB\xD1\x8E\xD1\x87', checkSeconds: 5, charset: 'utf-8',\n"
-      "  decimalSeparator: 'point',\n"
+      "  decimalSeparator: 'point', listenAddress: '127.0.0.1', trustedProxies: ['127.0.0.1', '10.0.0.2'],\n"
       "}");
   TConfig Settings;
   std::vector<std::u16string_view> Set = ReadSettingsFile(File.Path(), Settings);
-  EXPECT_EQ(Set.size(), 11u);
+  EXPECT_EQ(Set.size(), 13u);
   EXPECT_EQ(Settings.Server, "alpha");
   EXPECT_EQ(Settings.Pipe, "P1");
   EXPECT_EQ(Settings.Port, 1000);
@@ -62,11 +62,14 @@ TEST(SettingsFile, ReadsEveryMemberOfTheTable) {
   EXPECT_EQ(Settings.CheckSeconds, 5u);
   EXPECT_EQ(Settings.Charset, TCharset::Utf8);
   EXPECT_EQ(Settings.DecimalSeparator, TDecimalSeparator::Point);
+  EXPECT_EQ(Settings.ListenAddress, "127.0.0.1");
+  EXPECT_EQ(Settings.TrustedProxies, (std::vector<std::string>{"127.0.0.1", "10.0.0.2"}));
   // Kept as the command line gives /commandkey: the check hashes its ANSI form.
   EXPECT_EQ(LocaleToAnsi(Settings.CommandKey), "\xEA\xEB\xFE\xF7");
   EXPECT_EQ(SettingsBannerLines(Settings, Set),
             (std::vector<std::string>{"- command key = set,", "- check seconds = 5,", "- charset = utf-8,",
-                                      "- decimal separator = point,"}));
+                                      "- decimal separator = point,", "- listen address = 127.0.0.1,",
+                                      "- trusted proxies = 127.0.0.1, 10.0.0.2,"}));
 }
 
 TEST(SettingsFile, AnEmptyObjectChangesNothing) {
@@ -76,6 +79,16 @@ TEST(SettingsFile, AnEmptyObjectChangesNothing) {
   EXPECT_EQ(Settings.Port, 979);
   EXPECT_EQ(Settings.CheckSeconds, 120u);
   EXPECT_EQ(Settings.Charset, TCharset::Ansi);
+  EXPECT_EQ(Settings.ListenAddress, "0.0.0.0");
+  EXPECT_TRUE(Settings.TrustedProxies.empty());
+}
+
+TEST(SettingsFile, AnEmptyListOfTrustedProxiesTrustsNone) {
+  TFile File("{trustedProxies: []}");
+  TConfig Settings;
+  std::vector<std::u16string_view> Set = ReadSettingsFile(File.Path(), Settings);
+  EXPECT_TRUE(Settings.TrustedProxies.empty());
+  EXPECT_EQ(SettingsBannerLines(Settings, Set), std::vector<std::string>{"- trusted proxies = none,"});
 }
 
 TEST(SettingsFile, RefusesWhatCannotBeUsed) {
@@ -103,6 +116,11 @@ TEST(SettingsFile, RefusesWhatCannotBeUsed) {
       {"{commandKey: null}", "commandKey: must be a string"},
       {"{charset: 'UTF-8'}", "charset: must be \"ansi\" or \"utf-8\""},
       {"{decimalSeparator: ','}", "decimalSeparator: must be \"regional\" or \"point\""},
+      {"{listenAddress: 'localhost'}", "listenAddress: must be an IPv4 address such as \"127.0.0.1\""},
+      {"{listenAddress: '127.0.0.01'}", "listenAddress: must be an IPv4 address such as \"127.0.0.1\""},
+      {"{listenAddress: ['127.0.0.1']}", "listenAddress: must be an IPv4 address such as \"127.0.0.1\""},
+      {"{trustedProxies: '127.0.0.1'}", "trustedProxies: must be an array of IPv4 addresses such as \"127.0.0.1\""},
+      {"{trustedProxies: ['127.0.0.1', '::1']}", "trustedProxies: must be an IPv4 address such as \"127.0.0.1\""},
       {"{commandKey: 'k', commandKeyFile: 'f'}", "commandKey: not together with commandKeyFile"},
       {"{commandKeyFile: '/nonexistent/vorlane.key'}",
        "commandKeyFile: cannot read the key file /nonexistent/vorlane.key"},

@@ -12,6 +12,25 @@ std::string Where(const TGatewayAddress& Gateway) { return Gateway.Host + ":" + 
 
 TExchangeResult Failed(TExchangeStatus Status, std::string Problem) { return {Status, {}, std::move(Problem)}; }
 
+std::string NoAnswerProblem(const TTransport& Link, int LastCount) {
+  if (LastCount == 0) return " closed without an answer";
+  return Link.Problem().empty() ? " gave no answer in time" : " gave no answer: " + Link.Problem();
+}
+
+// Sends the query and reads the answer until the end of the stream.
+TExchangeResult Converse(TTransport& Link, const TGatewayAddress& Gateway, const std::string& Query) {
+  if (!Link.Send(Query)) return Failed(TExchangeStatus::NoAnswer, "the query could not be sent to " + Where(Gateway));
+  TExchangeResult Result{TExchangeStatus::Answered, {}, {}};
+  char Buffer[65536];
+  int Count = 0;
+  while ((Count = Link.Receive(Buffer, sizeof Buffer)) > 0) Result.Answer.append(Buffer, Count);
+  // A reset after the answer still leaves a whole answer.
+  if (Result.Answer.empty()) {
+    return Failed(TExchangeStatus::NoAnswer, "the gateway at " + Where(Gateway) + NoAnswerProblem(Link, Count));
+  }
+  return Result;
+}
+
 }  // namespace
 
 TExchangeResult Exchange(const TGatewayAddress& Gateway, const std::string& Query) {
@@ -31,19 +50,13 @@ TExchangeResult Exchange(const TGatewayAddress& Gateway, const std::string& Quer
   if (!SocketSetTimeouts(Socket.Get(), Milliseconds)) {
     return Failed(TExchangeStatus::Unreachable, "cannot set the time-outs of the connection to " + Where(Gateway));
   }
-  if (SocketSend(Socket.Get(), Query.data(), static_cast<int>(Query.size())) != static_cast<int>(Query.size())) {
-    return Failed(TExchangeStatus::NoAnswer, "the query could not be sent to " + Where(Gateway));
+  std::unique_ptr<TTransport> Link;
+  try {
+    Link = Gateway.Tls.Enabled ? TlsTransport(Socket.Get(), Gateway.Tls, Gateway.Host) : PlainTransport(Socket.Get());
+  } catch (const ETransportFailure& Failure) {
+    return Failed(TExchangeStatus::Unreachable, "no TLS with the gateway at " + Where(Gateway) + ": " + Failure.what());
   }
-  TExchangeResult Result{TExchangeStatus::Answered, {}, {}};
-  char Buffer[65536];
-  int Count = 0;
-  while ((Count = SocketReceive(Socket.Get(), Buffer, sizeof Buffer)) > 0) Result.Answer.append(Buffer, Count);
-  // A reset after the answer still leaves a whole answer.
-  if (Result.Answer.empty()) {
-    return Failed(TExchangeStatus::NoAnswer, "the gateway at " + Where(Gateway) +
-                                                 (Count == 0 ? " closed without an answer" : " gave no answer in time"));
-  }
-  return Result;
+  return Converse(*Link, Gateway, Query);
 }
 
 TSocketsSession::TSocketsSession() {

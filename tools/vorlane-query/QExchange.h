@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "QTransport.h"
+
 enum class TExchangeStatus {
   Answered,     // bytes came back
   Unreachable,  // no connection could be made
@@ -20,9 +22,11 @@ struct TGatewayAddress {
   std::string Host;
   uint16_t Port = 0;
   double Timeout = 10;  // seconds for each send and receive
+  TTlsOptions Tls;      // TLS to the terminator in front of the gateway
 };
 
-// Sends Query in one piece and reads until the gateway closes.
+// Sends Query in one piece (over TLS when Gateway.Tls is enabled) and reads
+// until the gateway closes.
 TExchangeResult Exchange(const TGatewayAddress& Gateway, const std::string& Query);
 
 // Windows Sockets for the life of the object.

@@ -64,6 +64,10 @@ const std::map<std::string, TSetter>& ValueOptions() {
       {"--query", [](TOptions& O, const std::string& V) { O.QueryText = V; }},
       {"--interval", [](TOptions& O, const std::string& V) { O.Interval = SecondsOf("--interval", V); }},
       {"--from", [](TOptions& O, const std::string& V) { O.From = PositionOf(V); }},
+      {"--ca", [](TOptions& O, const std::string& V) { O.Tls.CaFile = V; }},
+      {"--cert", [](TOptions& O, const std::string& V) { O.Tls.CertFile = V; }},
+      {"--key", [](TOptions& O, const std::string& V) { O.Tls.KeyFile = V; }},
+      {"--servername", [](TOptions& O, const std::string& V) { O.Tls.ServerName = V; }},
   };
   return Table;
 }
@@ -86,6 +90,10 @@ bool TakeOption(TOptions& Options, const std::vector<std::string>& Arguments, st
   if (Argument.rfind("--", 0) != 0) return false;
   auto Equals = Argument.find('=');
   std::string Name = Argument.substr(0, Equals);
+  if (Argument == "--tls") {
+    Options.Tls.Enabled = true;
+    return true;
+  }
   if (auto Form = FormOptions().find(Name); Form != FormOptions().end() && Equals == std::string::npos) {
     if (FormSet && Options.Form != Form->second) throw EUsage("only one of --raw, --json and --csv");
     Options.Form = Form->second;
@@ -120,6 +128,15 @@ void CheckCombination(const TOptions& Options) {
   if (Options.KeyId && Options.Auth == TSignAuth::Hash) throw EUsage("--key-id names the key of a MAC, not of a hash");
 }
 
+void CheckTls(const TTlsOptions& Tls) {
+  const bool Named = !Tls.CaFile.empty() || !Tls.CertFile.empty() || !Tls.KeyFile.empty() || !Tls.ServerName.empty();
+  if (Named && !Tls.Enabled) throw EUsage("--ca, --cert, --key and --servername are for --tls");
+  if (Tls.CertFile.empty() != Tls.KeyFile.empty()) throw EUsage("--cert and --key go together");
+  if (Tls.Enabled && !TlsAvailable()) {
+    throw EUsage("--tls is not available in this build: put stunnel in client mode in front (docs/client.md)");
+  }
+}
+
 }  // namespace
 
 TOptions ParseOptions(const std::vector<std::string>& Arguments) {
@@ -139,12 +156,14 @@ TOptions ParseOptions(const std::vector<std::string>& Arguments) {
     }
   }
   CheckCombination(Options);
+  CheckTls(Options.Tls);
   return Options;
 }
 
 const char* UsageText() {
   return "usage: vorlane-query [--host H] [--port P] [--timeout S] [--id ID] [--key-file F]\n"
          "                     [--charset ansi|utf-8] [--key-id ID] [--auth hash|mac|both]\n"
+         "                     [--tls [--ca F] [--cert F --key F] [--servername N]]\n"
          "                     [--raw | --json | --csv] TYPE [NAME=VALUE ...]\n"
          "       vorlane-query [options] --query 'TEXT'\n"
          "       vorlane-query [options] follow [--interval S] [--from N]\n"
@@ -153,5 +172,8 @@ const char* UsageText() {
          "Commands are signed with the key of --key-file F or of VORLANE_COMMAND_KEY: with a hash\n"
          "and a MAC over the whole command (--auth both, the default), or with one of them; --key-id\n"
          "names the gateway's key of that id for the MAC.\n"
+         "--tls reaches the gateway through its TLS terminator: --ca F trusts F instead of the\n"
+         "system's certificates, --cert F --key F is the client certificate of mutual TLS,\n"
+         "--servername N the name that the terminator's certificate carries (default: the host).\n"
          "Exit status: 0 answer, 1 error answer, 2 bad usage, 3 gateway not reached or no answer.\n";
 }

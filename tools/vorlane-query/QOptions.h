@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "QTransport.h"
+
 // Bad usage: the message is shown with the usage text, exit status 2.
 struct EUsage : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -32,6 +34,7 @@ struct TOptions {
   std::vector<std::pair<std::string, std::string>> Members;  // NAME=VALUE in order
   std::optional<double> Interval;        // follow: seconds between polls
   std::optional<int64_t> From;           // follow: first position
+  TTlsOptions Tls;                       // --tls and its files
 };
 
 // Reads the arguments after the program name; throws EUsage.

@@ -40,7 +40,9 @@ void PrintAnswer(TOutputForm Form, const TJsonPtr& Query, const TJsonPtr& Answer
 
 }  // namespace
 
-TGatewayAddress GatewayOf(const TOptions& Options) { return {Options.Host, Options.Port, Options.Timeout}; }
+TGatewayAddress GatewayOf(const TOptions& Options) {
+  return {Options.Host, Options.Port, Options.Timeout, Options.Tls};
+}
 
 TJsonPtr ParseAnswer(const TOptions& Options, const std::string& Bytes) {
   TJsonPtr Answer = ParseJson(FromWire(Options, Bytes));

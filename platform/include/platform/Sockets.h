@@ -27,9 +27,10 @@ void CleanupSockets();
 
 // A new IPv4 stream socket with the default protocol, or InvalidSocket.
 TSocketHandle SocketCreate();
-// Binds to every local IPv4 address on Port. Fails while another socket
-// listens on that port.
-bool SocketBind(TSocketHandle Socket, uint16_t Port);
+// Binds to Port at the local IPv4 address written dotted-decimal in
+// Address, by default every local address. Fails while another socket
+// listens on that port, and for an address that is not the machine's.
+bool SocketBind(TSocketHandle Socket, uint16_t Port, const std::string& Address = "0.0.0.0");
 bool SocketListen(TSocketHandle Socket, int Backlog);
 // Waits for a connection on a listening socket; the connection's socket, or
 // InvalidSocket when the accept failed or the listening socket was closed.
