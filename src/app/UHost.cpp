@@ -7,7 +7,7 @@
 #include "halvern.h"
 #include "platform/Export.h"
 #include "platform/Process.h"
-#include "telemetry/UServer.h"
+#include "telemetry/UServerTrace.h"
 
 extern "C" {
 PLATFORM_EXPORT char lpszServerTraceName[204];
@@ -15,8 +15,6 @@ PLATFORM_EXPORT char lpszServerTypeString[204];
 }
 
 namespace {
-
-enum : int { StateStarting = 0 };
 
 void CopyName(char (&Into)[204], const char* Text) {
   std::strncpy(Into, Text, sizeof Into - 1);
@@ -29,7 +27,7 @@ void RegisterTrace() {
   CopyName(lpszServerTraceName, "<Vorlane>");
   CopyName(lpszServerTypeString, "Vorlane");
   strac_AllocServer(ServerSlot, CurrentProcessId(), 0, lpszServerTraceName, lpszServerTypeString);
-  strac_SetServerState(ServerSlot, StateStarting);
+  ReportServerState(ServerStarting);
 }
 
 bool RegisterProcess(TArgs& Args, THostEvents& Events) {

@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <memory>
-#include <mutex>
 
 #include "telemetry/TelemetryDynam.h"
 #include "telemetry/UAreaText.h"
@@ -36,7 +35,7 @@ std::string TServerLookup::AnalogName(const TTvxAddress& Point) { return LoadedN
 TClassData TServerLookup::StatusClassData(const TTvxAddress& Point) {
   TLibraryBlock<TStatusClassData> Block;
   {
-    std::lock_guard<std::mutex> Guard(ServerLock);
+    TMutexLock Guard(ServerLock);
     Block.reset(tvxGetStatusClassData(ServerHandle, 1, Point.Channel, Point.Rtu, Point.Point));
   }
   if (!Block || !Block->Text) return {};
@@ -56,7 +55,7 @@ std::optional<TKeptMessage> TServerLookup::KeptMessage(const TServerEvent& Event
   int32_t Size = 0;
   TLibraryBlock<TMessageBlock> Block;
   {
-    std::lock_guard<std::mutex> Guard(ServerLock);
+    TMutexLock Guard(ServerLock);
     Block.reset(tvxEventLogByIndex(ServerHandle, Event.Data.MessageRef.Index, Time, &Size));
   }
   constexpr size_t MessageAt = offsetof(TMessageBlock, Message);

@@ -28,7 +28,8 @@ struct TScope {
 // One page of identifiers in ascending order from First on; gives how many.
 int EnumPage(const TScope& Scope, uint16_t First, TIdArea& Ids) {
   Ids = {};
-  return LockedCall(tvxEnumObjects, Scope.Kind, PageSize, Ids.data(), Scope.Channel, Scope.Rtu, First) & 0xFF;
+  TMutexLock Guard(ServerLock);
+  return tvxEnumObjects(ServerHandle, Scope.Kind, PageSize, Ids.data(), Scope.Channel, Scope.Rtu, First) & 0xFF;
 }
 
 // The name call's address of object Id in Scope.
@@ -47,7 +48,7 @@ void AnswerPage(const TScope& Scope, const TIdArea& Ids, int Count, const TJsonP
   for (int Index = 0; Index < Count; ++Index) {
     const TPointAddress Address = ObjectAddress(Scope, Ids[Index]);
     std::string Name;
-    std::lock_guard<std::mutex> Guard(ServerLock);
+    TMutexLock Guard(ServerLock);
     if (ReadObjectName(Scope.Kind, Address.Channel, Address.Rtu, Address.Point, Name) <= 0) continue;
     TJsonPtr Item = NewObject();
     PutInteger(Item, u"id", Ids[Index]);

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstring>
-#include <mutex>
 #include <string>
 
 #include "crypto/UCommandMac.h"
@@ -64,13 +63,29 @@ void PutSourceText(char (&Source)[16]) {
 }
 
 void RegisterCommandEvent(const TServerEvent& Event) {
-  const int32_t Result = LockedCall(tvxRegEvent, &Event);
+  int32_t Result = 0;
+  {
+    TMutexLock Guard(ServerLock);
+    Result = tvxRegEvent(ServerHandle, &Event);
+  }
   // The change stands: it has been made and cannot be taken back.
   if (Result != 1) throw EQueryError(TMessage::CommandEventNotAdded);
 }
 
 void RequireChanged(int32_t Result) {
   if (Result != 1) throw EQueryError(TMessage::CommandFailure);
+}
+
+// The state of the status point at Address as the library gives it.
+int16_t PointState(const TPointAddress& Address) {
+  TMutexLock Guard(ServerLock);
+  return static_cast<int16_t>(tvxStatus(ServerHandle, Address.Channel, Address.Rtu, Address.Point));
+}
+
+// Clears the point's unacknowledged mark; the library's result.
+int32_t Acknowledge(const TPointAddress& Address) {
+  TMutexLock Guard(ServerLock);
+  return tvxClrStatusFlags(ServerHandle, Address.Channel, Address.Rtu, Address.Point, FlagUnacknowledged);
 }
 
 // The command as the authorisation and its audit see it.
@@ -97,7 +112,7 @@ void SetStatus(const TJsonPtr& Query, const TJsonPtr& Answer, const char* Type, 
                       static_cast<uint8_t>(FlagManual & 0xFF), TVX_VALUE_INT32, State};
   int32_t Result;
   {
-    std::lock_guard<std::mutex> Lock(ServerLock);
+    TMutexLock Guard(ServerLock);
     Result = tvxSetValues(ServerHandle, 1, &Record);
     // The mark goes on whatever the set returned: the point was commanded
     // by hand either way, and the operator's displays show it so.
@@ -124,7 +139,7 @@ void QuerySetTs(const TJsonPtr& Query, const TJsonPtr& Answer) {
 
 void QuerySwitchTs(const TJsonPtr& Query, const TJsonPtr& Answer) {
   TPointAddress Address = RequirePoint(Query, u"ts", TMessage::TsInvalid);
-  const auto State = static_cast<int16_t>(LockedCall(tvxStatus, Address.Channel, Address.Rtu, Address.Point));
+  const int16_t State = PointState(Address);
   // An unknown state (-1) turns into -2, which is refused as a value.
   SetStatus(Query, Answer, "switch-ts", Address, RequireState(static_cast<int16_t>(State ^ 1)));
 }
@@ -132,7 +147,7 @@ void QuerySwitchTs(const TJsonPtr& Query, const TJsonPtr& Answer) {
 void QueryAckTs(const TJsonPtr& Query, const TJsonPtr& Answer) {
   TPointAddress Address = RequirePoint(Query, u"ts", TMessage::TsInvalid);
   CheckCommandAuth(Query, Subject("ack-ts", Address));
-  RequireChanged(LockedCall(tvxClrStatusFlags, Address.Channel, Address.Rtu, Address.Point, FlagUnacknowledged));
+  RequireChanged(Acknowledge(Address));
   TServerEvent Event = CommandEvent(0, TVX_EVENT_ACKNOWLEDGE, Address);
   PutSourceText(Event.Data.Acknowledge.Source);
   RegisterCommandEvent(Event);
@@ -150,7 +165,7 @@ void QuerySetTi(const TJsonPtr& Query, const TJsonPtr& Answer) {
 
   int32_t Result;
   {
-    std::lock_guard<std::mutex> Lock(ServerLock);
+    TMutexLock Guard(ServerLock);
     Result = tvxSetAnalog(ServerHandle, Address.Channel, Address.Rtu, Address.Point, Number, 0);
     tvxSetAnalogFlags(ServerHandle, Address.Channel, Address.Rtu, Address.Point, FlagManual);
   }

@@ -2,7 +2,6 @@
 #include "queries/QEvents.h"
 
 #include <memory>
-#include <mutex>
 #include <optional>
 
 #include "events/UEventFilter.h"
@@ -69,7 +68,7 @@ void ProduceEvents(const TJsonPtr& Answer, TElix& Index, const TEventFilter& Fil
   for (;;) {
     TEventPage Page;
     {
-      std::lock_guard<std::mutex> Guard(ServerLock);
+      TMutexLock Guard(ServerLock);
       Page.reset(tvxEventLogByElix(ServerHandle, &Index, Filter.TypeMask, Filter.StartTime, Filter.EndTime));
     }
     if (!Page) return;

@@ -29,7 +29,7 @@ using TUnitsReader = std::vector<std::string> (*)(uint16_t Count, const TAddress
 
 std::string NameOf(uint16_t ObjectKind, const TPointAddress& Address) {
   std::string Name;
-  std::lock_guard<std::mutex> Guard(ServerLock);
+  TMutexLock Guard(ServerLock);
   ReadObjectName(ObjectKind, Address.Channel, Address.Rtu, Address.Point, Name);
   return Name;
 }

@@ -57,7 +57,6 @@ struct TPointHistory {
 
 void ReadHistory(const TPointAddress& Address, const TRetroSpan& Span, TPointHistory& History) {
   History = TPointHistory{};
-  const int32_t Handle = ServerHandle.load();
   // The library takes the step's low 16 bits in Step and its high 16 bits
   // in the argument before the count, so steps of 65536 s and more arrive.
   const auto StepLow = static_cast<uint16_t>(Span.Step & 0xFFFF);
@@ -65,7 +64,8 @@ void ReadHistory(const TPointAddress& Address, const TRetroSpan& Span, TPointHis
   // The library counts time in 32 bits: a start outside them would wrap
   // around to another century, whose values must not pass for these.
   const bool StartFits = Span.Start >= INT32_MIN && Span.Start <= INT32_MAX;
-  std::lock_guard<std::mutex> Guard(ServerLock);
+  TMutexLock Guard(ServerLock);
+  const int32_t Handle = ServerHandle;
   History.SamplesRead = StartFits && tvxTakeRetroTit(Handle, Address.Channel, Address.Rtu, Address.Point,
                                                      static_cast<int32_t>(Span.Start), StepHigh, Span.Count,
                                                      StepLow, History.Samples.data()) == 1;

@@ -16,11 +16,14 @@ bool ReadAddressList(const TJsonPtr& Query, std::u16string_view Name, TMessage T
 }
 
 int32_t ReadList(uint16_t Count, const TPointAddress* List, TStatusReading* Result) {
-  return LockedCall(tvxStatusByList, Count, List, Result);
+  TMutexLock Guard(ServerLock);
+  return tvxStatusByList(ServerHandle, Count, List, Result);
 }
 int32_t ReadList(uint16_t Count, const TPointAddress* List, TAnalogReading* Result) {
-  return LockedCall(tvxAnalogByList, Count, List, Result, 0, 0);
+  TMutexLock Guard(ServerLock);
+  return tvxAnalogByList(ServerHandle, Count, List, Result, 0, 0);
 }
 int32_t ReadList(uint16_t Count, const TPointAddress* List, TAccumReading* Result) {
-  return LockedCall(tvxAccumByList, Count, List, Result, 0);
+  TMutexLock Guard(ServerLock);
+  return tvxAccumByList(ServerHandle, Count, List, Result, 0);
 }

@@ -12,8 +12,10 @@
 namespace {
 
 void LoadObjectName(uint16_t Kind, TDynam& Dynam) {
-  LockedCall(tvxGetObjectName, Kind, static_cast<uint16_t>(Dynam.Channel), static_cast<uint16_t>(Dynam.Rtu),
-             static_cast<uint16_t>(Dynam.Point), Dynam.ObjectName, static_cast<int32_t>(sizeof Dynam.ObjectName));
+  TMutexLock Guard(ServerLock);
+  tvxGetObjectName(ServerHandle, Kind, static_cast<uint16_t>(Dynam.Channel), static_cast<uint16_t>(Dynam.Rtu),
+                   static_cast<uint16_t>(Dynam.Point), Dynam.ObjectName,
+                   static_cast<int32_t>(sizeof Dynam.ObjectName));
   Dynam.ObjectName[sizeof Dynam.ObjectName - 1] = 0;
 }
 
@@ -42,9 +44,13 @@ void TAnalogDynam::Load() {
 void TStatusDynam::Load() {
   char Area[1025] = {};
   std::memset(ObjectName, 0, sizeof ObjectName);
-  const int32_t Result =
-      LockedCall(tvxGetObjectProperties, TVX_KIND_STATUS, static_cast<uint16_t>(Channel), static_cast<uint16_t>(Rtu),
-                 static_cast<uint16_t>(Point), Area, static_cast<int32_t>(sizeof Area));
+  int32_t Result = 0;
+  {
+    TMutexLock Guard(ServerLock);
+    Result = tvxGetObjectProperties(ServerHandle, TVX_KIND_STATUS, static_cast<uint16_t>(Channel),
+                                    static_cast<uint16_t>(Rtu), static_cast<uint16_t>(Point), Area,
+                                    static_cast<int32_t>(sizeof Area));
+  }
   const std::string Properties = AreaText(Area, sizeof Area);
   const size_t NameAt = Properties.find("Name=");
   if (Result == 1 && NameAt != std::string_view::npos) {
@@ -59,7 +65,8 @@ void TStatusDynam::Load() {
 }
 
 void GetAlarmName(uint16_t Channel, uint16_t Rtu, uint16_t Point, uint16_t Number, char (&Buffer)[33]) {
-  LockedCall(tvxGetObjectNameEx, TVX_KIND_ANALOG_ALARM, Channel, Rtu, Point, Number, Buffer,
-             static_cast<int32_t>(sizeof Buffer));
+  TMutexLock Guard(ServerLock);
+  tvxGetObjectNameEx(ServerHandle, TVX_KIND_ANALOG_ALARM, Channel, Rtu, Point, Number, Buffer,
+                     static_cast<int32_t>(sizeof Buffer));
   Buffer[sizeof Buffer - 1] = 0;
 }

@@ -2,13 +2,15 @@
 // name and the reserve reference), loaded from the server for one event at
 // a time, and the names of analog alarms.
 //
-// A description belongs to the one thread that made it. Each library call
-// of Load and GetAlarmName is made holding ServerLock, one call at a time;
-// the lock is not held between calls. Nothing is cached: each description
-// asks the server again.
+// A description belongs to the one thread that made it. Load and
+// GetAlarmName take ServerLock for each library call they make, one call at
+// a time, and do not hold it between calls; their caller must not hold it.
+// Nothing is cached: each description asks the server again.
 #pragma once
 
 #include <cstdint>
+
+#include "telemetry/UServer.h"
 
 // The reserve reference is part of the system's defined description and is
 // loaded with it; no answer carries it.
@@ -18,7 +20,7 @@ class TDynam {
 
   // Fetches the description from the server. REQUIRES: Channel, Rtu and
   // Point set; IsServerConnected() returned true for this query.
-  virtual void Load() = 0;
+  virtual void Load() EXCLUDES(ServerLock) = 0;
 
   char ObjectName[129] = {};  // NUL-terminated, at most 128 characters
   int32_t Channel = 0, Rtu = 0, Point = 0;
@@ -27,7 +29,7 @@ class TDynam {
 
 class TAnalogDynam : public TDynam {
  public:
-  void Load() override;
+  void Load() EXCLUDES(ServerLock) override;
 };
 
 class TStatusDynam : public TDynam {
@@ -35,9 +37,10 @@ class TStatusDynam : public TDynam {
   // Takes the name and the reserve reference from the point's properties
   // (a reserve reference set before stays unless they carry one), else the
   // plain object name.
-  void Load() override;
+  void Load() EXCLUDES(ServerLock) override;
 };
 
 // The name of alarm Number of an analog point into Buffer, NUL-terminated
 // (empty when the library writes none). Takes ServerLock for the call.
-void GetAlarmName(uint16_t Channel, uint16_t Rtu, uint16_t Point, uint16_t Number, char (&Buffer)[33]);
+void GetAlarmName(uint16_t Channel, uint16_t Rtu, uint16_t Point, uint16_t Number, char (&Buffer)[33])
+    EXCLUDES(ServerLock);

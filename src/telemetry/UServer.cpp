@@ -2,51 +2,50 @@
 #include "telemetry/UServer.h"
 
 #include "common/UCommon.h"
-#include "halvern.h"
 #include "telemetry/UAreaText.h"
+#include "telemetry/UServerTrace.h"
 
+TMutex ServerLock;
 std::atomic<int32_t> ServerHandle{0};
-uint8_t ServerSlot[8];
-std::mutex ServerLock;
 std::atomic<bool> EventsAvailable{false};
 
 namespace {
 
-// Trace-service states of the connection.
-enum : int { StateConnected = 1, StateDisconnected = 2 };
-
-void ReportState(int State) { strac_SetServerState(ServerSlot, State); }
+// The handle as the connection's own steps use it, without ServerLock:
+// they only connect, test and disconnect, and change the handle atomically,
+// so the analysis that holds every other use to the lock skips this one.
+std::atomic<int32_t>& ConnectionHandle() NO_THREAD_SAFETY_ANALYSIS { return ServerHandle; }
 
 }  // namespace
 
 bool ConnectServer() {
-  ServerHandle = -1;
-  ServerHandle = tvxConnect(Config.Server.c_str(), Config.Pipe.c_str(), 0, 0, 0);
+  ConnectionHandle() = -1;
+  ConnectionHandle() = tvxConnect(Config.Server.c_str(), Config.Pipe.c_str(), 0, 0, 0);
   bool Connected = IsServerConnected();
-  ReportState(Connected ? StateConnected : StateDisconnected);
+  ReportServerState(Connected ? ServerConnected : ServerDisconnected);
   return Connected;
 }
 
 bool IsServerConnected() {
-  int32_t Handle = ServerHandle;
+  int32_t Handle = ConnectionHandle();
   if (Handle <= 0) return false;
   if (tvxIsConnected(Handle) != 0) return true;
   // Several threads may notice the loss at once: only the one that drops
   // the handle reports it.
-  if (ServerHandle.compare_exchange_strong(Handle, -1)) ReportState(StateDisconnected);
+  if (ConnectionHandle().compare_exchange_strong(Handle, -1)) ReportServerState(ServerDisconnected);
   return false;
 }
 
 void DisconnectServer() {
-  ReportState(StateDisconnected);
-  int32_t Handle = ServerHandle;
+  ReportServerState(ServerDisconnected);
+  int32_t Handle = ConnectionHandle();
   if (Handle > 0 && tvxIsConnected(Handle) != 0) tvxDisconnect(Handle);
 }
 
 std::string ServerTimeText() {
   char Buffer[81] = {};
   {
-    std::lock_guard<std::mutex> Guard(ServerLock);
+    TMutexLock Guard(ServerLock);
     tvxSystemTime(ServerHandle, Buffer, 0);
   }
   return AreaText(Buffer, sizeof Buffer - 1);
@@ -56,7 +55,7 @@ void CheckEventsAvailable() { EventsAvailable = CurrentEventIndex().has_value();
 
 std::optional<TElix> CurrentEventIndex() {
   TElix Index{};
-  std::lock_guard<std::mutex> Guard(ServerLock);
+  TMutexLock Guard(ServerLock);
   if (tvxGetCurrentElix(ServerHandle, &Index) == 0) return std::nullopt;
   return Index;
 }
