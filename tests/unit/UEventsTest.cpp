@@ -47,7 +47,8 @@ class TTableLookup : public IEventLookup {
   std::string AnalogName(const TTvxAddress& Point) override { return Find(AnalogNames, Point); }
   std::string AlarmName(const TTvxAddress&, uint16_t Number) override { return Find(AlarmNames, Number); }
   std::optional<TKeptMessage> KeptMessage(const TServerEvent& Event) override {
-    const auto Found = Messages.find(Event.Data.MessageRef.Index);
+    const uint32_t Index = Event.Data.MessageRef.Index;  // a copy: the record's field is packed
+    const auto Found = Messages.find(Index);
     if (Found == Messages.end()) return std::nullopt;
     return Found->second;
   }
