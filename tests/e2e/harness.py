@@ -12,6 +12,7 @@ import itertools
 import json
 import os
 import queue
+import random
 import shutil
 import signal
 import socket
@@ -40,11 +41,23 @@ def program(name):
     return EMULATOR + [os.path.join(BIN, name + SUFFIX)]
 
 
+# Listening ports are taken below the system's range of ephemeral ports
+# (32768 and up on Linux): a port that the system hands out to the outgoing
+# connections of tests running in parallel could otherwise be taken between
+# its choice here and the bind of the program that is to listen on it.
+_LISTEN_PORTS = (20000, 32000)
+
+
 def free_port():
-    """A TCP port on the loopback interface that nobody listens on now."""
-    with socket.socket(socket.AF_INET, socket.SOCK_STREAM) as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
+    """A TCP port that nobody uses on any local address now."""
+    while True:
+        port = random.randint(*_LISTEN_PORTS)
+        with socket.socket(socket.AF_INET, socket.SOCK_STREAM) as s:
+            try:
+                s.bind(("", port))
+            except OSError:
+                continue
+            return port
 
 
 def unique_pipe():

@@ -18,8 +18,8 @@ import tempfile
 import time
 import unittest
 
-from clients import CONNECTED, SESSION_LINE, session_lines, session_of, wait_until
-from harness import SLOW, WINDOWS, Gateway, Process, Telvexd, config_arg, program
+from clients import CONNECTED, DISCONNECTED, SESSION_LINE, session_lines, session_of, wait_until
+from harness import SLOW, WINDOWS, Gateway, Process, Telvexd, config_arg, free_port, program
 from test_client import run_client
 
 DEPLOY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "deploy")
@@ -124,6 +124,20 @@ def wait_port(port, what):
             time.sleep(0.1)
 
 
+def wait_answered(port):
+    """Asks "test" on the plain PORT until an answer comes."""
+    deadline = time.monotonic() + 20
+    while True:
+        with socket.create_connection(("127.0.0.1", port), timeout=10) as s:
+            s.sendall(query("probe"))
+            answer = b"".join(iter(lambda: s.recv(65536), b""))
+        if answer:
+            return
+        if time.monotonic() > deadline:
+            raise AssertionError("no answer through port %d" % port)
+        time.sleep(0.1)
+
+
 def start(process):
     unittest.addModuleCleanup(process.kill)
     return process
@@ -152,9 +166,7 @@ def setUpModule():
                             server_pipe=server.pipe, cwd=folder))
     gateway.wait_ready()
     for name in ("stunnel", "stunnel-mutual", "stunnel-client", "haproxy"):
-        with socket.socket() as s:
-            s.bind(("127.0.0.1", 0))
-            ports[name] = s.getsockname()[1]
+        ports[name] = free_port()
     for name, text, command in (("stunnel.conf", stunnel_config(gateway.port), ["stunnel4"]),
                                 ("haproxy.cfg", haproxy_config(gateway.port), ["haproxy", "-db", "-f"])):
         path = os.path.join(folder, name)
@@ -163,6 +175,11 @@ def setUpModule():
         start(Process(command + [path]))
     for name, port in ports.items():
         wait_port(port, name)
+    # A probe of stunnel's client mode reaches the gateway through its
+    # server mode: one whole exchange, whose session must be over before
+    # the tests count theirs.
+    wait_answered(ports["stunnel-client"])
+    wait_until(lambda: count(is_connected) == count(is_disconnected), timeout=30, what="the probe's session")
 
 
 def tls_exchange(port, payload, source=None, certificate=False):
@@ -197,6 +214,11 @@ def count(predicate):
 def is_connected(line):
     match = SESSION_LINE.match(line)
     return bool(match and CONNECTED.match(match.group(2)))
+
+
+def is_disconnected(line):
+    match = SESSION_LINE.match(line)
+    return bool(match and DISCONNECTED.match(match.group(2)))
 
 
 class WithTerminators(unittest.TestCase):
@@ -239,7 +261,7 @@ class Front(WithTerminators):
                 held.append(context.wrap_socket(raw, server_hostname="localhost"))
             # The terminator reaches the gateway only after each handshake:
             # on a loaded machine that may take a while.
-            wait_until(lambda: count(is_connected) >= before + 2, timeout=30, what="two held clients counted in")
+            wait_until(lambda: count(is_connected) == before + 2, timeout=30, what="two held clients counted in")
             refusal = "Client %s force-disconnected - max clients reached" % ADMITTED
             before = count(lambda line: line == refusal)
             self.assertEqual(tls_exchange(ports["haproxy"], query("third"), ADMITTED, True), b"")
