@@ -174,8 +174,9 @@ class TestHeaders(Proxied):
                 answers.append(client.answer())
         self.assertEqual(answers[0], {"error": "ERROR: query type missing"})
         self.assertEqual(sorted(answers[1]), ["error"])
-        lines = [line for line in gateway.lines() if SESSION_LINE.match(line)]
-        self.assertTrue(any(SESSION_LINE.match(line).group(2).startswith(DIRECT + " connected") for line in lines))
+        # The log is read in the background: wait for the line to arrive.
+        gateway.wait_line(lambda line: SESSION_LINE.match(line) is not None
+                          and SESSION_LINE.match(line).group(2).startswith(DIRECT + " connected"))
 
 
 class TestAdmission(Proxied):
