@@ -54,8 +54,11 @@ class Supervision(GatewayTestCase):
         first = gateway.wait_line(lambda line: line.startswith(WORKING))
         log_name = os.path.join(gateway.workdir, gateway.lines()[9][len("- writing log to file = "):-1])
         wait_logged(log_name, gateway.lines()[first])
-        # Just after a check, so that the next one sees both changes below.
+        # Just after a check, so that the next one sees both changes below;
+        # its line reached the file too, or its late write would meet the
+        # blocked name and report the failure before the check below.
         first = gateway.wait_line(lambda line: line.startswith(WORKING), timeout=CHECK, start=first + 1)
+        wait_logged(log_name, gateway.lines()[first])
 
         # The server goes away, and the log file's name is blocked.
         server.kill()
