@@ -66,5 +66,3 @@ std::unique_ptr<TTvxStream> TvxConnectPipe(const std::string& Machine, const std
 std::unique_ptr<TTvxListener> TvxListenPipe(const std::string& Pipe, std::string& Error);
 // Listens on TCP Port of the loopback address 127.0.0.1 only.
 std::unique_ptr<TTvxListener> TvxListenLoopback(uint16_t Port, std::string& Error);
-// Connects to TCP Port of 127.0.0.1 (tests and tools).
-std::unique_ptr<TTvxStream> TvxConnectLoopback(uint16_t Port, int TimeoutMs);

@@ -4,7 +4,6 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
@@ -181,17 +180,4 @@ std::unique_ptr<TTvxListener> TvxListenLoopback(uint16_t Port, std::string& Erro
   if (Fd >= 0) ::setsockopt(Fd, SOL_SOCKET, SO_REUSEADDR, &On, sizeof On);
   const sockaddr_in Address = LoopbackAddress(Port);
   return Listen(Fd, reinterpret_cast<const sockaddr*>(&Address), sizeof Address, Error);
-}
-
-std::unique_ptr<TTvxStream> TvxConnectLoopback(uint16_t Port, int /*TimeoutMs*/) {
-  const int Fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (Fd < 0) return nullptr;
-  const sockaddr_in Address = LoopbackAddress(Port);
-  if (::connect(Fd, reinterpret_cast<const sockaddr*>(&Address), sizeof Address) != 0) {
-    ::close(Fd);
-    return nullptr;
-  }
-  const int On = 1;
-  ::setsockopt(Fd, IPPROTO_TCP, TCP_NODELAY, &On, sizeof On);
-  return std::make_unique<TFdStream>(Fd);
 }

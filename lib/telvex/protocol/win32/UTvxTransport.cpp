@@ -328,17 +328,3 @@ std::unique_ptr<TTvxListener> TvxListenLoopback(uint16_t Port, std::string& Erro
   }
   return std::make_unique<TSocketListener>(Socket);
 }
-
-std::unique_ptr<TTvxStream> TvxConnectLoopback(uint16_t Port, int /*TimeoutMs*/) {
-  StartWinsock();
-  const SOCKET Socket = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  if (Socket == INVALID_SOCKET) return nullptr;
-  const sockaddr_in Address = LoopbackAddress(Port);
-  if (connect(Socket, reinterpret_cast<const sockaddr*>(&Address), sizeof Address) != 0) {
-    closesocket(Socket);
-    return nullptr;
-  }
-  const BOOL On = TRUE;
-  setsockopt(Socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&On), sizeof On);
-  return std::make_unique<TSocketStream>(Socket);
-}
