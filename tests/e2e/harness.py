@@ -288,6 +288,26 @@ class GatewayTestCase(unittest.TestCase):
         self._procs = []
         self._dirs = []
 
+    def run(self, result=None):
+        """Runs the test; when it fails, writes the last lines of the
+        gateways it used to standard error, for a failure seen only on
+        another machine."""
+        result = result or self.defaultTestResult()
+        problems = len(result.failures) + len(result.errors)
+        super().run(result)
+        if len(result.failures) + len(result.errors) > problems:
+            self._show_gateway_lines()
+        return result
+
+    def _show_gateway_lines(self, count=40):
+        gateways = [p for p in getattr(self, "_procs", []) if isinstance(p, Gateway)]
+        shared = getattr(self, "gateway", None)
+        if isinstance(shared, Gateway) and shared not in gateways:
+            gateways.append(shared)
+        for gateway in gateways:
+            print("-- the last %d lines of the gateway on port %d:" % (count, gateway.port), file=sys.stderr)
+            print("\n".join(gateway.lines()[-count:]), file=sys.stderr, flush=True)
+
     def tearDown(self):
         for p in reversed(self._procs):
             p.kill()
