@@ -246,7 +246,10 @@ class Output(Client):
             (["info", "ts=1.1.1", "ti=1.1.1"],
              r"^ts   1\.1\.1  Выключатель В-110 Т1\nti   1\.1\.1  Напряжение шин 110 кВ  \[кВ\]\n$"),
             (["tms-ch"], r"^total 4, last id 3\n     0  Системный канал\n(.*\n){3}$"),
-            (["events-latest", "quantity=2"], r"^(\d\d\.\d\d\.\d{4} [\d:.]+  \d  \S*  .*\n){2}$"),
+            # The simulator's own events go on meanwhile, and one of a type
+            # the gateway does not decode is left out of the answer: the
+            # last two events may come as one line.
+            (["events-latest", "quantity=2"], r"^(\d\d\.\d\d\.\d{4} [\d:.]+  \d  \S*  .*\n){1,2}$"),
         ]
         for args, pattern in cases:
             with self.subTest(args=args):
