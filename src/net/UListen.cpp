@@ -102,13 +102,14 @@ bool TListenThread::Admit(TSocketHandle Socket) {
   // A failed request keeps the text of the previous connection.
   SocketPeerAddress(Socket, PeerAddress_);
   const bool Proxied = IsTrustedProxy(PeerAddress_);
-  if (Proxied && !TSocketThread::HasRoom()) {
+  const bool Room = TSocketThread::WaitForRoom();
+  if (Proxied && !Room) {
     // The client is not known before its header; its session needs a
     // place all the same.
     LogRefusal(PeerAddress_, TRefusal::MaxClients);
     return true;
   }
-  if (!Proxied && Refuses(*WhiteList_, PeerAddress_, TSocketThread::HasRoom())) return true;
+  if (!Proxied && Refuses(*WhiteList_, PeerAddress_, Room)) return true;
   if (ShutdownRequested) return false;
   try {
     if (Proxied) {

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <utility>
 
@@ -35,9 +37,14 @@ constexpr int ReceiveBufferSize = 8192;
 // slot taken closes at once, dropping only the bytes already there. Sessions
 // count themselves in ClientCount on their own thread, so a burst could
 // outrun that count: the listener also starts no session while
-// Config.Threads + DrainSlots are alive, counted from Start to the end.
+// Config.Threads + DrainSlots are alive, counted from Start to the end;
+// at that cap it waits for a session to end (see WaitForRoom) before it
+// refuses, since a session that only closes ends within moments.
 constexpr std::chrono::milliseconds DrainTime{1000};
 std::atomic<int> AliveSessions{0};
+// Told each time a session ends, for the listener waiting for room.
+std::mutex RoomLock;
+std::condition_variable RoomFreed;
 std::atomic<int> DrainingSessions{0};
 
 // One of the DrainSlots while it lives, when one was free.
@@ -115,6 +122,11 @@ void TSocketThread::Launch(std::unique_ptr<TSocketThread> Session) {
 
 bool TSocketThread::HasRoom() { return AliveSessions < Config.Threads + DrainSlots; }
 
+bool TSocketThread::WaitForRoom() {
+  std::unique_lock<std::mutex> Hold(RoomLock);
+  return RoomFreed.wait_for(Hold, DrainTime, [] { return HasRoom() || ShutdownRequested; }) && HasRoom();
+}
+
 int TSocketThread::Alive() { return AliveSessions; }
 
 TSocketThread::TSocketThread(TSocketHandle Socket, std::string Address,
@@ -125,7 +137,13 @@ TSocketThread::TSocketThread(TSocketHandle Socket, std::string Address,
 
 TSocketThread::~TSocketThread() {
   Socket_.Close();
-  --AliveSessions;
+  {
+    // Under the lock, so that the listener cannot miss the change between
+    // its check and its wait.
+    std::lock_guard<std::mutex> Hold(RoomLock);
+    --AliveSessions;
+  }
+  RoomFreed.notify_all();
 }
 
 void TSocketThread::Execute() {

@@ -50,6 +50,11 @@ class TSocketThread {
   // listener thread, the only one that starts sessions, before Start or
   // StartProxied.
   static bool HasRoom();
+  // HasRoom, after waiting for it while a session that ends soon may give
+  // it: at most the longest drain. A client that connects again at once
+  // after its answer finds its previous session still closing, and is not
+  // refused for it. Same REQUIRES as HasRoom.
+  static bool WaitForRoom();
   // Sessions alive now: started and not yet ended.
   static int Alive();
 

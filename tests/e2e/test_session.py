@@ -216,7 +216,7 @@ class TestServerDown(Session):
 class TestManyClients(Session):
     ARGS = ("/threads=32",)
     CLIENTS = 32
-    ROUNDS = 3
+    ROUNDS = 10
 
     def test_every_client_is_answered_and_logged_in_order(self):
         answers = {}
