@@ -24,12 +24,12 @@ void LogRefusal(const std::string& Address, TRefusal Reason) {
   WriteLog("Client " + Address + " force-disconnected - " + Why, TLogLevel::Debug);
 }
 
-bool Refuses(const TWhiteList& WhiteList, const std::string& Address, bool HasRoom) {
+bool Refuses(const TWhiteList& WhiteList, const std::string& Address) {
   if (!WhiteList.Admits(Address)) {
     LogRefusal(Address, TRefusal::NotInWhiteList);
     return true;
   }
-  if (ClientCount >= Config.Threads || !HasRoom) {
+  if (ClientCount >= Config.Threads) {
     LogRefusal(Address, TRefusal::MaxClients);
     return true;
   }

@@ -40,8 +40,7 @@ enum class TRefusal {
 void LogRefusal(const std::string& Address, TRefusal Reason);
 
 // True, after logging why, when the client at Address is refused: not in
-// the white list, or the running sessions have reached the client limit,
-// or (HasRoom false) no further session may start. A session counts itself
-// only once it has begun, so a client admitted just before may not be
-// counted yet.
-bool Refuses(const TWhiteList& WhiteList, const std::string& Address, bool HasRoom = true);
+// the white list, or the running sessions have reached the client limit.
+// A session counts itself only once it has begun, so a client admitted
+// just before may not be counted yet.
+bool Refuses(const TWhiteList& WhiteList, const std::string& Address);

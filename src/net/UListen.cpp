@@ -102,14 +102,13 @@ bool TListenThread::Admit(TSocketHandle Socket) {
   // A failed request keeps the text of the previous connection.
   SocketPeerAddress(Socket, PeerAddress_);
   const bool Proxied = IsTrustedProxy(PeerAddress_);
-  const bool Room = TSocketThread::WaitForRoom();
-  if (Proxied && !Room) {
-    // The client is not known before its header; its session needs a
-    // place all the same.
+  // A proxied client is not known before its header; its session is
+  // admitted there, and needs a place here all the same.
+  if (!Proxied && Refuses(*WhiteList_, PeerAddress_)) return true;
+  if (!TSocketThread::WaitForRoom()) {
     LogRefusal(PeerAddress_, TRefusal::MaxClients);
     return true;
   }
-  if (!Proxied && Refuses(*WhiteList_, PeerAddress_, Room)) return true;
   if (ShutdownRequested) return false;
   try {
     if (Proxied) {
