@@ -372,19 +372,37 @@ class TSoak:
             self.busy_cond.wait_for(lambda: self.busy == 0, timeout=self.args.timeout + 60)
         deadline = time.monotonic() + self.args.timeout + 30
         while time.monotonic() < deadline:
-            if self.last_client_count() == 0:
+            if self.probe_client_count() == 1:
                 time.sleep(0.2)  # a session's thread ends just after its last line
                 return
             time.sleep(0.1)
         self.stats.fail("the gateway still counts clients after the load settled")
 
-    def last_client_count(self):
-        with self.gateway._cond:
-            count = len(self.gateway._lines)
-        for line in reversed(self.new_lines(max(0, count - 200))):
-            if "connected, total clients - " in line:
-                return int(line.rsplit("- ", 1)[1]) if " disconnected, " in line else None
-        return 0
+    def probe_client_count(self):
+        """The count that the gateway logs for a probe session of its own
+        as it connects: 1 when it counts no other session. The last
+        "disconnected" line cannot tell: sessions ending together may log
+        their lines in another order than they counted themselves out."""
+        start = len(self.gateway.lines())
+        marker = "settle-probe-%d" % start
+        with self.stats.lock:
+            self.stats.sent += 1
+        try:
+            self.judge(self.exchange(b'{"query":"test","id":"%s"}' % marker.encode()), True, time.monotonic())
+        except OSError as error:
+            self.stats.count("connection failed")
+            self.stats.fail("probe: %s" % error)
+            return None
+        try:
+            index = self.gateway.wait_line(lambda line: marker in line, timeout=5, start=start)
+        except AssertionError:
+            return None
+        lines = self.gateway.lines()
+        prefix = lines[index].split("] ", 1)[0] + "] "
+        for line in reversed(lines[start:index]):
+            if line.startswith(prefix) and " connected, total clients - " in line:
+                return int(line.rsplit("- ", 1)[1])
+        return None
 
     def usage(self):
         """The gateway's RSS in kB, threads and open descriptors now."""
