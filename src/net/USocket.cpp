@@ -120,11 +120,10 @@ void TSocketThread::Launch(std::unique_ptr<TSocketThread> Session) {
   }).detach();
 }
 
-bool TSocketThread::HasRoom() { return AliveSessions < Config.Threads + DrainSlots; }
-
 bool TSocketThread::WaitForRoom() {
+  auto HasRoom = [] { return AliveSessions < Config.Threads + DrainSlots; };
   std::unique_lock<std::mutex> Hold(RoomLock);
-  return RoomFreed.wait_for(Hold, DrainTime, [] { return HasRoom() || ShutdownRequested; }) && HasRoom();
+  return RoomFreed.wait_for(Hold, DrainTime, [&HasRoom] { return HasRoom() || ShutdownRequested; }) && HasRoom();
 }
 
 int TSocketThread::Alive() { return AliveSessions; }

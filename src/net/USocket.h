@@ -46,14 +46,12 @@ class TSocketThread {
   static void StartProxied(TSocketHandle Socket, std::string ProxyAddress,
                            std::shared_ptr<const TWhiteList> WhiteList);
   // True when one more session may start: fewer than Config.Threads +
-  // DrainSlots sessions are alive, counted or not. REQUIRES: called on the
-  // listener thread, the only one that starts sessions, before Start or
+  // DrainSlots sessions are alive, counted or not, now or after waiting at
+  // most the longest drain for a session to end. A client that connects
+  // again at once after its answer finds its previous session still
+  // closing, and is not refused for it. REQUIRES: called on the listener
+  // thread, the only one that starts sessions, before Start or
   // StartProxied.
-  static bool HasRoom();
-  // HasRoom, after waiting for it while a session that ends soon may give
-  // it: at most the longest drain. A client that connects again at once
-  // after its answer finds its previous session still closing, and is not
-  // refused for it. Same REQUIRES as HasRoom.
   static bool WaitForRoom();
   // Sessions alive now: started and not yet ended.
   static int Alive();

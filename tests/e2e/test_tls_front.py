@@ -18,7 +18,7 @@ import tempfile
 import time
 import unittest
 
-from clients import CONNECTED, DISCONNECTED, SESSION_LINE, session_lines, session_of, wait_until
+from clients import CONNECTED, DISCONNECTED, SESSION_LINE, exchange, session_lines, session_of, wait_until
 from harness import SLOW, WINDOWS, Gateway, Process, Telvexd, config_arg, free_port, program
 from test_client import run_client
 
@@ -128,10 +128,7 @@ def wait_answered(port):
     """Asks "test" on the plain PORT until an answer comes."""
     deadline = time.monotonic() + 20
     while True:
-        with socket.create_connection(("127.0.0.1", port), timeout=10) as s:
-            s.sendall(query("probe"))
-            answer = b"".join(iter(lambda: s.recv(65536), b""))
-        if answer:
+        if exchange(port, query("probe")):
             return
         if time.monotonic() > deadline:
             raise AssertionError("no answer through port %d" % port)

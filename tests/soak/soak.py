@@ -36,6 +36,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
 import harness  # noqa: E402  (the e2e tests' process and output helpers)
+from clients import CONNECTED, SESSION_LINE, count_of  # noqa: E402
 
 CODEPAGE = harness.CODEPAGE
 KEY = "soak-key"
@@ -308,6 +309,11 @@ class TSoak:
             payload, read, send = b"", False, False
         if isinstance(payload, dict):
             payload = json.dumps(payload, ensure_ascii=False).encode(CODEPAGE)
+        self.counted_exchange(payload, read, send, dispatched, sent_at, command)
+
+    def counted_exchange(self, payload, read, send, dispatched, sent_at, command=False):
+        """One connection counted as sent, its answer judged; False when it
+        could not be made."""
         with self.stats.lock:
             self.stats.sent += 1
         try:
@@ -315,11 +321,12 @@ class TSoak:
         except OSError as error:
             self.stats.count("connection failed")
             self.stats.fail("client: %s" % error)
-            return
+            return False
         if data is None:
             self.stats.count("vanished")
         else:
             self.judge(data, dispatched, sent_at, command)
+        return True
 
     def dribbling_client(self):
         """A client that reads its answer, then sends a byte every 100 ms
@@ -384,24 +391,19 @@ class TSoak:
         "disconnected" line cannot tell: sessions ending together may log
         their lines in another order than they counted themselves out."""
         start = len(self.gateway.lines())
-        marker = "settle-probe-%d" % start
-        with self.stats.lock:
-            self.stats.sent += 1
-        try:
-            self.judge(self.exchange(b'{"query":"test","id":"%s"}' % marker.encode()), True, time.monotonic())
-        except OSError as error:
-            self.stats.count("connection failed")
-            self.stats.fail("probe: %s" % error)
+        marker = b"settle-probe-%d" % start
+        if not self.counted_exchange(b'{"query":"test","id":"%s"}' % marker, True, True, True, time.monotonic()):
             return None
         try:
-            index = self.gateway.wait_line(lambda line: marker in line, timeout=5, start=start)
+            index = self.gateway.wait_line(lambda line: marker.decode() in line, timeout=5, start=start)
         except AssertionError:
             return None
         lines = self.gateway.lines()
-        prefix = lines[index].split("] ", 1)[0] + "] "
+        thread = SESSION_LINE.match(lines[index]).group(1)
         for line in reversed(lines[start:index]):
-            if line.startswith(prefix) and " connected, total clients - " in line:
-                return int(line.rsplit("- ", 1)[1])
+            match = SESSION_LINE.match(line)
+            if match and match.group(1) == thread and CONNECTED.match(match.group(2)):
+                return count_of(match.group(2))
         return None
 
     def usage(self):
